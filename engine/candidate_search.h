@@ -1,0 +1,53 @@
+// Draws random combinations until the run's target count of them has passed every filter,
+// writing each one to the prediction file the moment it is accepted. Which settings are
+// acceptable is left to the validation, the file format to PredictionFile.
+#pragma once
+
+#include "combination_filter.h"
+#include "prediction_file.h"
+#include "prediction_settings.h"
+#include "random_source.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <variant>
+
+namespace numir {
+
+// The search gave up rather than let its attempts counter wrap.
+struct AttemptLimitReached {
+    std::int32_t attempts;
+};
+
+using RunOutcome = std::variant<std::string, FileError, AttemptLimitReached>;
+
+struct Candidate {
+    NumberMask numbers = 0; // the six numbers
+    int sum = 0;
+
+    std::array<int, 6> ascending() const;
+};
+
+// Six numbers without replacement: u picks the r-th number not yet drawn, r = floor(u*n + 1)
+// with n = 43, 42, ..., 38.
+Candidate drawCandidate(const SixUnits& units);
+
+// Two digits per number, ascending, no separators.
+std::string lineText(const Candidate& candidate);
+
+class CandidateSearch {
+  public:
+    explicit CandidateSearch(const PredictionSettings& settings,
+                             std::int32_t attemptLimit = std::numeric_limits<std::int32_t>::max());
+
+    RunOutcome run(PredictionFile& file, RandomSource& random) const;
+
+  private:
+    PredictionSettings settings_;
+    CombinationFilter filter_;
+    std::int32_t attemptLimit_;
+};
+
+} // namespace numir

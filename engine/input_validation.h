@@ -1,0 +1,27 @@
+// Checks one run's settings before anything is drawn or written, and names the first
+// field at fault. Showing the message is left to the window.
+#pragma once
+
+#include "prediction_settings.h"
+
+#include <optional>
+#include <string_view>
+
+namespace numir {
+
+enum class InputError { IncludeNumbers, ExcludeNumbers, PreviousDraw };
+
+inline constexpr std::string_view inputErrorTitle = "入力エラー";
+std::string_view inputErrorPrompt(InputError error);
+
+// The fixed checks on ranges, the previous-draw text and the include numbers, in order.
+std::optional<InputError> checkTypedRanges(const PredictionSettings& settings);
+
+// Refuses settings that no combination can satisfy, so a run always ends. Only
+// meaningful once checkTypedRanges has passed.
+std::optional<InputError> checkSatisfiable(const PredictionSettings& settings);
+
+// Both of the above, in that order.
+std::optional<InputError> validate(const PredictionSettings& settings);
+
+} // namespace numir

@@ -1,0 +1,62 @@
+#include "prediction_settings.h"
+
+#include "typed_text.h"
+
+#include <cmath>
+
+namespace numir {
+
+double roundHalfToEven(double value) {
+    double lower = std::floor(value);
+    double fraction = value - lower;
+    if (fraction > 0.5)
+        return lower + 1;
+    if (fraction < 0.5)
+        return lower;
+    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1;
+}
+
+std::optional<int> PredictionSettings::include2Whole() const {
+    if (!include2.on || !(include2.value >= 1 && include2.value <= 43))
+        return std::nullopt;
+    return static_cast<int>(roundHalfToEven(include2.value));
+}
+
+PreviousDraw PredictionSettings::previousDraw() const {
+    PreviousDraw pieces{};
+    std::u32string_view text = previousDrawText;
+    for (std::size_t k = 0; k < pieces.size(); ++k) {
+        std::size_t start = 2 * k;
+        pieces[k] = start < text.size() ? numericValue(text.substr(start, 2)) : 0.0;
+    }
+    return pieces;
+}
+
+namespace {
+
+OptionalNumber readNumber(bool checked, const std::string& text) {
+    return checked ? OptionalNumber{true, numericValue(text)} : OptionalNumber{};
+}
+
+} // namespace
+
+PredictionSettings settingsFromInputs(const TypedInputs& inputs) {
+    PredictionSettings settings;
+    if (inputs.selectedPreset && *inputs.selectedPreset >= 0 &&
+        *inputs.selectedPreset < static_cast<int>(countPresets.size())) {
+        const CountPreset& preset = countPresets[static_cast<std::size_t>(*inputs.selectedPreset)];
+        settings.targetCount = preset.targetCount;
+        settings.oddSumQuota = preset.oddSumQuota;
+    }
+    settings.exclude1 = readNumber(inputs.check2, inputs.text2);
+    settings.exclude2 = readNumber(inputs.check4, inputs.text5);
+    settings.include1 = readNumber(inputs.check3, inputs.text3);
+    settings.include2 = readNumber(inputs.check5, inputs.text6);
+    settings.previousDrawOn = inputs.check1;
+    if (inputs.check1)
+        settings.previousDrawText = std::u32string(trimSpaces(decodeUtf8(inputs.text1)));
+    settings.append = inputs.option1;
+    return settings;
+}
+
+} // namespace numir

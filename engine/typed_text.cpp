@@ -1,0 +1,168 @@
+#include "typed_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace numir {
+namespace {
+
+constexpr char32_t replacementCharacter = 0xFFFD;
+constexpr char32_t ideographicSpace = 0x3000;
+
+// Length of a UTF-8 sequence from its lead byte, 0 when the byte cannot start one.
+int sequenceLength(unsigned char lead) {
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Decodes one sequence starting at text[pos]; returns the code point, or nothing when
+// the bytes are not a well-formed, shortest-form scalar value.
+bool decodeOne(std::string_view text, std::size_t pos, int length, char32_t& out) {
+    if (pos + length > text.size())
+        return false;
+    auto lead = static_cast<unsigned char>(text[pos]);
+    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        auto byte = static_cast<unsigned char>(text[pos + i]);
+        if (!isContinuation(byte))
+            return false;
+        value = (value << 6) | (byte & 0x3F);
+    }
+    static constexpr char32_t smallestForLength[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallestForLength[length] || value > 0x10FFFF ||
+        (value >= 0xD800 && value <= 0xDFFF))
+        return false;
+    out = value;
+    return true;
+}
+
+bool isBlank(char32_t c) {
+    return c == U' ' || c == U'\t' || c == U'\n' || c == ideographicSpace;
+}
+
+// Folds the full-width forms of the number's characters to ASCII; anything else stays.
+char32_t foldFullWidth(char32_t c) {
+    bool numberPart = (c >= 0xFF10 && c <= 0xFF19) || c == 0xFF0B || c == 0xFF0D || c == 0xFF0E ||
+                      c == 0xFF25 || c == 0xFF45;
+    return numberPart ? c - 0xFEE0 : c;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Rough decimal exponent of a mantissa and exponent, so that an out-of-range result can be
+// told apart as overflow or underflow; only its sign matters.
+long long roughMagnitude(const std::string& mantissa, long long exponent) {
+    auto firstNonZero = mantissa.find_first_not_of("0.");
+    if (firstNonZero == std::string::npos)
+        return -1;
+    auto point = mantissa.find('.');
+    auto integerDigits =
+        static_cast<long long>(point == std::string::npos ? mantissa.size() : point);
+    return integerDigits - static_cast<long long>(firstNonZero) + exponent;
+}
+
+} // namespace
+
+std::u32string decodeUtf8(std::string_view text) {
+    std::u32string decoded;
+    decoded.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        int length = sequenceLength(static_cast<unsigned char>(text[pos]));
+        char32_t c = 0;
+        if (length > 0 && decodeOne(text, pos, length, c)) {
+            decoded.push_back(c);
+            pos += static_cast<std::size_t>(length);
+        } else {
+            decoded.push_back(replacementCharacter);
+            ++pos;
+        }
+    }
+    return decoded;
+}
+
+double numericValue(std::u32string_view text) {
+    std::string sign;
+    std::string mantissa;
+    long long exponent = 0;
+    bool sawDigit = false;
+    bool sawPoint = false;
+    enum class Stage { Sign, Mantissa, ExponentSign, ExponentDigits } stage = Stage::Sign;
+    int exponentSign = 1;
+    bool exponentHasDigits = false;
+
+    for (char32_t raw : text) {
+        if (isBlank(raw))
+            continue;
+        char32_t c = foldFullWidth(raw);
+        char ascii = c < 0x80 ? static_cast<char>(c) : '\0';
+        if (stage == Stage::Sign && (ascii == '+' || ascii == '-')) {
+            sign = ascii == '-' ? "-" : "";
+            stage = Stage::Mantissa;
+        } else if ((stage == Stage::Sign || stage == Stage::Mantissa) &&
+                   (isDigit(ascii) || (ascii == '.' && !sawPoint))) {
+            sawDigit = sawDigit || isDigit(ascii);
+            sawPoint = sawPoint || ascii == '.';
+            mantissa.push_back(ascii);
+            stage = Stage::Mantissa;
+        } else if (stage == Stage::Mantissa && sawDigit && (ascii == 'e' || ascii == 'E')) {
+            stage = Stage::ExponentSign;
+        } else if (stage == Stage::ExponentSign && (ascii == '+' || ascii == '-')) {
+            exponentSign = ascii == '-' ? -1 : 1;
+            stage = Stage::ExponentDigits;
+        } else if ((stage == Stage::ExponentSign || stage == Stage::ExponentDigits) &&
+                   isDigit(ascii)) {
+            exponent = std::min(exponent * 10 + (ascii - '0'), 1'000'000'000LL);
+            exponentHasDigits = true;
+            stage = Stage::ExponentDigits;
+        } else {
+            break;
+        }
+    }
+    if (!sawDigit)
+        return 0.0;
+    if (!exponentHasDigits)
+        exponent = 0;
+    exponent *= exponentSign;
+
+    std::string number = mantissa;
+    number.push_back('e');
+    number += std::to_string(exponent);
+    double value = 0.0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                        std::chars_format::general);
+    if (error == std::errc::result_out_of_range)
+        value =
+            roughMagnitude(mantissa, exponent) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return sign == "-" ? -value : value;
+}
+
+double numericValue(std::string_view utf8Text) {
+    return numericValue(decodeUtf8(utf8Text));
+}
+
+std::u32string_view trimSpaces(std::u32string_view text) {
+    auto isSpace = [](char32_t c) { return c == U' ' || c == ideographicSpace; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace numir
