@@ -1,0 +1,22 @@
+// Whether to recommend the separate sheet-printing program at start-up: its settings file
+// velnor.ini begins with a known marker line when it is installed alongside. Plain files
+// only; showing the notice is left to Form1.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace numir {
+
+inline constexpr const char* companionSettingsFileName = "velnor.ini";
+inline constexpr std::string_view companionMarkerLine = "support@velnor.example";
+inline constexpr const char* companionNoticeTitle = "オススメ";
+inline constexpr const char* companionNoticePrompt =
+    "数字選択式宝くじシート印刷ソフトと一緒に使ってね";
+
+// Creates the settings file empty when it is missing; true unless its first line (ended by
+// CR LF, LF or CR) is exactly the marker. A file that cannot be created or read counts as
+// not holding the marker.
+bool companionNoticeDue(const std::filesystem::path& settingsFile);
+
+} // namespace numir
