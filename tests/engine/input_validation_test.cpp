@@ -33,6 +33,9 @@ PredictionSettings settingsFor(const ValidationCase& c) {
     return settingsFromInputs(inputs);
 }
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ValidationCase& c, std::ostream* out) { *out << c.name; }
+
 class ValidationTest : public ::testing::TestWithParam<ValidationCase> {};
 
 TEST_P(ValidationTest, ReportsTheFirstFailedCheck) {

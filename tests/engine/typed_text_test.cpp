@@ -14,6 +14,9 @@ struct ConversionCase {
     double expected;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ConversionCase& c, std::ostream* out) { *out << c.name; }
+
 class NumericValueTest : public ::testing::TestWithParam<ConversionCase> {};
 
 TEST_P(NumericValueTest, ReadsTheNumberTheTextBeginsWith) {
