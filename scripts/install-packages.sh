@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format locales
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool xclip x11-utils imagemagick
     desktop-file-utils
 )
 
