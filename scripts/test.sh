@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything warning-free and runs every test.
+# Installs what is needed, checks the formatting, builds everything warning-free, runs every
+# test, then runs the engine's tests once more under AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-packages.sh
 
+echo "== formatting"
+find engine window app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
+
+echo "== build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DNUMIR_WERROR=ON
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+echo "== engine tests under sanitizers"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_WERROR=ON \
+    -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF
+cmake --build build-sanitize -j "$(nproc)"
+ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"

@@ -34,7 +34,9 @@ PredictionSettings settingsFor(const ValidationCase& c) {
 }
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const ValidationCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ValidationCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ValidationTest : public ::testing::TestWithParam<ValidationCase> {};
 

@@ -15,7 +15,9 @@ struct ConversionCase {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const ConversionCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ConversionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class NumericValueTest : public ::testing::TestWithParam<ConversionCase> {};
 

@@ -34,6 +34,7 @@ class WindowLayoutTest : public QObject {
     void captionsFitBesideTheirIndicators();
     void optionGroupsAreIndependent();
     void captionlessCheckBoxesHaveAccessibleNames();
+    void applicationCarriesNameVersionAndIcon();
 
   private:
     template <class Widget> Widget* control(const char* name) const {
@@ -196,6 +197,16 @@ void WindowLayoutTest::captionlessCheckBoxesHaveAccessibleNames() {
     QCOMPARE(control<QCheckBox>("Check4")->accessibleName(), QStringLiteral("除く番号２"));
     QCOMPARE(control<QCheckBox>("Check5")->accessibleName(), QStringLiteral("含む番号２"));
     QVERIFY(control<QCheckBox>("Check4")->text().isEmpty());
+}
+
+void WindowLayoutTest::applicationCarriesNameVersionAndIcon() {
+    prepareApplication(*qApp);
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("NUMIRアシスタント"));
+    QCOMPARE(QApplication::applicationVersion(), QStringLiteral("1.00.0002"));
+    const QImage icon = QApplication::windowIcon().pixmap(32, 32).toImage();
+    QCOMPARE(icon.size(), QSize(32, 32));
+    QVERIFY(icon.hasAlphaChannel());
+    QCOMPARE(icon.pixelColor(0, 0).alpha(), 0); // transparent ground
 }
 
 QTEST_MAIN(WindowLayoutTest)
