@@ -4,11 +4,9 @@
 
 #include <bit>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <random>
-#include <set>
 
 namespace numir {
 namespace {
@@ -161,59 +159,6 @@ TEST(Search, AcceptedFractionalIncludeNeverMatches) {
     CombinationFilter filter(settings);
     Candidate withSeven = drawCandidate(unitsDrawing({7, 8, 20, 25, 30, 35}));
     EXPECT_FALSE(filter.passes(withSeven.numbers, withSeven.sum));
-}
-
-TEST(Search, RealRunsHonourEveryFilter) {
-    struct Case {
-        const char* name;
-        PredictionSettings settings;
-        std::function<bool(const std::array<int, 6>&)> lineOk;
-    };
-    PredictionSettings plain = preset(500, 190);
-    PredictionSettings withInclude = plain;
-    withInclude.include1 = {true, 43};
-    PredictionSettings withExclude = plain;
-    withExclude.exclude1 = {true, 1};
-    PredictionSettings withPrevious = plain;
-    withPrevious.previousDrawOn = true;
-    withPrevious.previousDrawText = U"010203040506";
-    const Case cases[] = {
-        {"plain", plain, [](auto&) { return true; }},
-        {"include 43", withInclude, [](auto& n) { return n[5] == 43; }},
-        {"exclude 1", withExclude, [](auto& n) { return n[0] != 1; }},
-        {"previous 1..6", withPrevious,
-         [&](auto& n) {
-             return std::count_if(n.begin(), n.end(), [](int x) { return x <= 6; }) == 1;
-         }},
-    };
-    for (const auto& c : cases) {
-        testing::TempFolder folder;
-        PredictionFile file(folder / "numir.txt");
-        ASSERT_FALSE(file.openForRun(false));
-        ClockSeededRandom random;
-        auto outcome = CandidateSearch(c.settings).run(file, random);
-        ASSERT_TRUE(std::holds_alternative<std::string>(outcome)) << c.name;
-        std::string text = testing::readWholeFile(folder / "numir.txt");
-        ASSERT_EQ(text.size(), 500u * 14) << c.name;
-        std::set<std::string> distinct;
-        int odd = 0;
-        for (std::size_t at = 0; at < text.size(); at += 14) {
-            std::string line = text.substr(at, 12);
-            ASSERT_EQ(text.substr(at + 12, 2), "\r\n");
-            std::array<int, 6> n{};
-            for (std::size_t k = 0; k < 6; ++k)
-                n[k] = std::stoi(line.substr(2 * k, 2));
-            int sum = std::accumulate(n.begin(), n.end(), 0);
-            EXPECT_TRUE(std::is_sorted(n.begin(), n.end()) &&
-                        std::adjacent_find(n.begin(), n.end()) == n.end());
-            EXPECT_TRUE(n[0] >= 1 && n[5] <= 43 && sum >= 110 && sum <= 165) << line;
-            EXPECT_TRUE(c.lineOk(n)) << c.name << ": " << line;
-            odd += sum % 2;
-            distinct.insert(line);
-        }
-        EXPECT_LE(odd, 190) << c.name;
-        EXPECT_EQ(distinct.size(), 500u) << c.name;
-    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The window as Part of the layout a person sees: every control where it belongs, in the
+// The window's layout as a person sees it: every control where it belongs, in the
 // right kind, font and tab order, with captions that fit.
 #include "application_setup.h"
 #include "window_test_support.h"
