@@ -5,7 +5,9 @@
 #include <cmath>
 
 namespace numir {
+namespace {
 
+// Half-way values go to the even neighbour.
 double roundHalfToEven(double value) {
     double lower = std::floor(value);
     double fraction = value - lower;
@@ -15,6 +17,8 @@ double roundHalfToEven(double value) {
         return lower;
     return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1;
 }
+
+} // namespace
 
 std::optional<int> PredictionSettings::include2Whole() const {
     if (!include2.on || !(include2.value >= 1 && include2.value <= 43))

@@ -56,7 +56,4 @@ struct TypedInputs {
 
 PredictionSettings settingsFromInputs(const TypedInputs& inputs);
 
-// Half-way values go to the even neighbour; only meaningful for small magnitudes.
-double roundHalfToEven(double value);
-
 } // namespace numir

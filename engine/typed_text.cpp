@@ -64,17 +64,88 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Rough decimal exponent of a mantissa and exponent, so that an out-of-range result can be
-// told apart as overflow or underflow; only its sign matters.
-long long roughMagnitude(const std::string& mantissa, long long exponent) {
-    auto firstNonZero = mantissa.find_first_not_of("0.");
-    if (firstNonZero == std::string::npos)
-        return -1;
-    auto point = mantissa.find('.');
-    auto integerDigits =
-        static_cast<long long>(point == std::string::npos ? mantissa.size() : point);
-    return integerDigits - static_cast<long long>(firstNonZero) + exponent;
-}
+// A decimal number read character by character: sign, digits with at most one point, and
+// an exponent. Reading stops at the first character that cannot continue it.
+class TypedNumber {
+  public:
+    // False when the character cannot continue the number.
+    bool take(char c) {
+        switch (stage_) {
+        case Stage::Sign:
+            if (c == '+' || c == '-') {
+                negative_ = c == '-';
+                stage_ = Stage::Mantissa;
+                return true;
+            }
+            [[fallthrough]];
+        case Stage::Mantissa:
+            if (isDigit(c) || (c == '.' && mantissa_.find('.') == std::string::npos)) {
+                mantissa_.push_back(c);
+                hasDigit_ = hasDigit_ || isDigit(c);
+                stage_ = Stage::Mantissa;
+                return true;
+            }
+            if (stage_ == Stage::Mantissa && hasDigit_ && (c == 'e' || c == 'E')) {
+                stage_ = Stage::ExponentSign;
+                return true;
+            }
+            return false;
+        case Stage::ExponentSign:
+            if (c == '+' || c == '-') {
+                exponentSign_ = c == '-' ? -1 : 1;
+                stage_ = Stage::ExponentDigits;
+                return true;
+            }
+            [[fallthrough]];
+        case Stage::ExponentDigits:
+            if (!isDigit(c))
+                return false;
+            // Saturated: far beyond any double either way, and no overflow.
+            exponent_ = std::min(exponent_ * 10 + (c - '0'), 1'000'000'000LL);
+            stage_ = Stage::ExponentDigits;
+            return true;
+        }
+        return false;
+    }
+
+    double value() const {
+        if (!hasDigit_)
+            return 0.0;
+        // An exponent marker without digits is not part of the number.
+        long long exponent = stage_ == Stage::ExponentDigits ? exponent_ * exponentSign_ : 0;
+        std::string text = mantissa_;
+        text.push_back('e');
+        text += std::to_string(exponent);
+        double magnitude = 0.0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude,
+                                            std::chars_format::general);
+        if (error == std::errc::result_out_of_range)
+            magnitude = decimalPlaces(exponent) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        return negative_ ? -magnitude : magnitude;
+    }
+
+  private:
+    enum class Stage { Sign, Mantissa, ExponentSign, ExponentDigits };
+
+    // Roughly the decimal exponent of the leading digit; only its sign matters, to tell
+    // overflow from underflow.
+    long long decimalPlaces(long long exponent) const {
+        auto firstNonZero = mantissa_.find_first_not_of("0.");
+        if (firstNonZero == std::string::npos)
+            return -1;
+        auto point = mantissa_.find('.');
+        auto integerDigits = point == std::string::npos ? mantissa_.size() : point;
+        return static_cast<long long>(integerDigits) - static_cast<long long>(firstNonZero) +
+               exponent;
+    }
+
+    Stage stage_ = Stage::Sign;
+    bool negative_ = false;
+    std::string mantissa_;
+    bool hasDigit_ = false;
+    int exponentSign_ = 1;
+    long long exponent_ = 0;
+};
 
 } // namespace
 
@@ -97,59 +168,15 @@ std::u32string decodeUtf8(std::string_view text) {
 }
 
 double numericValue(std::u32string_view text) {
-    std::string sign;
-    std::string mantissa;
-    long long exponent = 0;
-    bool sawDigit = false;
-    bool sawPoint = false;
-    enum class Stage { Sign, Mantissa, ExponentSign, ExponentDigits } stage = Stage::Sign;
-    int exponentSign = 1;
-    bool exponentHasDigits = false;
-
+    TypedNumber number;
     for (char32_t raw : text) {
         if (isBlank(raw))
             continue;
         char32_t c = foldFullWidth(raw);
-        char ascii = c < 0x80 ? static_cast<char>(c) : '\0';
-        if (stage == Stage::Sign && (ascii == '+' || ascii == '-')) {
-            sign = ascii == '-' ? "-" : "";
-            stage = Stage::Mantissa;
-        } else if ((stage == Stage::Sign || stage == Stage::Mantissa) &&
-                   (isDigit(ascii) || (ascii == '.' && !sawPoint))) {
-            sawDigit = sawDigit || isDigit(ascii);
-            sawPoint = sawPoint || ascii == '.';
-            mantissa.push_back(ascii);
-            stage = Stage::Mantissa;
-        } else if (stage == Stage::Mantissa && sawDigit && (ascii == 'e' || ascii == 'E')) {
-            stage = Stage::ExponentSign;
-        } else if (stage == Stage::ExponentSign && (ascii == '+' || ascii == '-')) {
-            exponentSign = ascii == '-' ? -1 : 1;
-            stage = Stage::ExponentDigits;
-        } else if ((stage == Stage::ExponentSign || stage == Stage::ExponentDigits) &&
-                   isDigit(ascii)) {
-            exponent = std::min(exponent * 10 + (ascii - '0'), 1'000'000'000LL);
-            exponentHasDigits = true;
-            stage = Stage::ExponentDigits;
-        } else {
+        if (c >= 0x80 || !number.take(static_cast<char>(c)))
             break;
-        }
     }
-    if (!sawDigit)
-        return 0.0;
-    if (!exponentHasDigits)
-        exponent = 0;
-    exponent *= exponentSign;
-
-    std::string number = mantissa;
-    number.push_back('e');
-    number += std::to_string(exponent);
-    double value = 0.0;
-    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                        std::chars_format::general);
-    if (error == std::errc::result_out_of_range)
-        value =
-            roughMagnitude(mantissa, exponent) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    return sign == "-" ? -value : value;
+    return number.value();
 }
 
 double numericValue(std::string_view utf8Text) {

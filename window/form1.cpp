@@ -22,6 +22,10 @@ const QString launchErrorPrompt = QStringLiteral("メモ帳を起動できませ
 const QString searchErrorTitle = QStringLiteral("予想エラー");
 const QString searchErrorPrompt = QStringLiteral("条件に合う組合せを選び切れませんでした");
 
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QRect pixelsOf(const ControlSpec& spec) {
     return {spec.left / twipsPerPixel, spec.top / twipsPerPixel, spec.width / twipsPerPixel,
             spec.height / twipsPerPixel};
@@ -168,23 +172,20 @@ void Form1::start() {
     BusyState busy(commandButtons());
     PredictionOutcome outcome =
         runPrediction(settingsFromInputs(readInputs()), predictionFile_, *random_);
-    std::visit(
-        Overloaded{
-            [this](const std::string& report) {
-                control<QLineEdit>("Text4")->setText(QString::fromStdString(report));
-            },
-            [this](InputError error) {
-                showStop(QString::fromUtf8(inputErrorTitle.data(), inputErrorTitle.size()),
-                         QString::fromUtf8(inputErrorPrompt(error).data(),
-                                           static_cast<qsizetype>(inputErrorPrompt(error).size())));
-            },
-            [this](const FileError& error) {
-                showStop(fileErrorTitle,
-                         fileErrorPrompt + '\n' + QString::fromStdString(error.reason));
-            },
-            [this](AttemptLimitReached) { showStop(searchErrorTitle, searchErrorPrompt); },
-        },
-        outcome);
+    std::visit(Overloaded{
+                   [this](const std::string& report) {
+                       control<QLineEdit>("Text4")->setText(QString::fromStdString(report));
+                   },
+                   [this](InputError error) {
+                       showStop(fromUtf8(inputErrorTitle), fromUtf8(inputErrorPrompt(error)));
+                   },
+                   [this](const FileError& error) {
+                       showStop(fileErrorTitle,
+                                fileErrorPrompt + '\n' + QString::fromStdString(error.reason));
+                   },
+                   [this](AttemptLimitReached) { showStop(searchErrorTitle, searchErrorPrompt); },
+               },
+               outcome);
 }
 
 void Form1::reset() {
