@@ -67,11 +67,19 @@ type_into() {
     xdotool type --delay 5 "$2"
 }
 
+# Reads the status line by copying it. Copying an empty field leaves the clipboard alone,
+# so a marker put there first tells an empty line from a slow copy.
 status_line() {
+    local marker="<nothing copied>"
+    printf '%s' "$marker" | xclip -selection clipboard >/dev/null 2>&1
     click Text4
     xdotool key --clearmodifiers ctrl+a ctrl+c
-    sleep 0.1
-    xclip -o -selection clipboard 2>/dev/null
+    local deadline=$((SECONDS + 2)) copied
+    while copied=$(xclip -o -selection clipboard 2>/dev/null); [[ $copied == "$marker" ]]; do
+        ((SECONDS < deadline)) || { copied=; break; }
+        sleep 0.05
+    done
+    printf '%s' "$copied"
 }
 
 # Confirms the message box with this title by pressing Enter in it.
