@@ -53,52 +53,31 @@ PredictionSettings withPreset(CountPreset preset) {
     return settings;
 }
 
+// A 500-line setting; 0 leaves a number off, an empty text the previous draw.
+PredictionSettings fiveHundred(double include1, double include2, double exclude1, double exclude2,
+                               std::u32string previousDraw) {
+    PredictionSettings s = withPreset({500, 190});
+    s.include1 = {include1 != 0, include1};
+    s.include2 = {include2 != 0, include2};
+    s.exclude1 = {exclude1 != 0, exclude1};
+    s.exclude2 = {exclude2 != 0, exclude2};
+    s.previousDrawOn = !previousDraw.empty();
+    s.previousDrawText = std::move(previousDraw);
+    return s;
+}
+
 std::vector<PredictionSettings> handPickedSettings() {
-    std::vector<PredictionSettings> list;
-    auto add = [&](auto adjust) {
-        PredictionSettings s = withPreset({500, 190});
-        adjust(s);
-        list.push_back(s);
+    return {
+        fiveHundred(0, 0, 0, 0, U""),
+        // The hardest satisfiable setting known: four free numbers from 3..36 summing to 107+.
+        fiveHundred(1, 2, 38, 37, U"013940414243"),
+        fiveHundred(1, 2, 36, 35, U"014339404142"),
+        fiveHundred(7.5, 0, 0, 0, U""),
+        fiveHundred(0, 7.5, 0, 8, U""),
+        fiveHundred(0, 0, 0, 0, U"000000000000"),
+        fiveHundred(0, 0, 7, 0, U"070000000044"),
+        fiveHundred(43, 42, 0, 0, U"430102030405"),
     };
-    add([](PredictionSettings&) {});
-    // The hardest satisfiable setting known: four free numbers from 3..36 summing to 107 or more.
-    add([](PredictionSettings& s) {
-        s.include1 = {true, 1};
-        s.include2 = {true, 2};
-        s.exclude1 = {true, 38};
-        s.exclude2 = {true, 37};
-        s.previousDrawOn = true;
-        s.previousDrawText = U"013940414243";
-    });
-    add([](PredictionSettings& s) {
-        s.include1 = {true, 1};
-        s.include2 = {true, 2};
-        s.exclude1 = {true, 36};
-        s.exclude2 = {true, 35};
-        s.previousDrawOn = true;
-        s.previousDrawText = U"014339404142";
-    });
-    add([](PredictionSettings& s) { s.include1 = {true, 7.5}; });
-    add([](PredictionSettings& s) {
-        s.include2 = {true, 7.5};
-        s.exclude2 = {true, 8};
-    });
-    add([](PredictionSettings& s) {
-        s.previousDrawOn = true;
-        s.previousDrawText = U"000000000000";
-    });
-    add([](PredictionSettings& s) {
-        s.previousDrawOn = true;
-        s.previousDrawText = U"070000000044";
-        s.exclude1 = {true, 7};
-    });
-    add([](PredictionSettings& s) {
-        s.include1 = {true, 43};
-        s.include2 = {true, 42};
-        s.previousDrawOn = true;
-        s.previousDrawText = U"430102030405";
-    });
-    return list;
 }
 
 std::vector<PredictionSettings> randomSettings(std::size_t wanted) {

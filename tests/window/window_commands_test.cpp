@@ -63,6 +63,17 @@ class WindowCommandsTest : public QObject {
     void click(const char* button) {
         QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
     }
+    // Every field empty, every check box clear, a new file of ten lines selected.
+    bool inStartState() const {
+        for (auto* field : fixture->form->findChildren<QLineEdit*>())
+            if (!field->text().isEmpty())
+                return false;
+        for (auto* box : fixture->form->findChildren<QCheckBox*>())
+            if (box->isChecked())
+                return false;
+        return control<QRadioButton>("Option2")->isChecked() &&
+               control<QRadioButton>("Option4")->isChecked();
+    }
     bool allButtonsEnabled() const {
         for (const char* name : {"Command1", "Command2", "Command3", "Command4"})
             if (!control<QPushButton>(name)->isEnabled())
@@ -111,13 +122,8 @@ void WindowCommandsTest::startupNotice() {
 
 void WindowCommandsTest::startupPresetsControlsAndKeepsTheFile() {
     writeFile(fixture->path("numir.txt"), "012021222324\r\n");
-    Form1& form = loadedForm();
-    for (auto* field : form.findChildren<QLineEdit*>())
-        QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
-    for (auto* box : form.findChildren<QCheckBox*>())
-        QVERIFY(!box->isChecked());
-    QVERIFY(control<QRadioButton>("Option2")->isChecked());
-    QVERIFY(control<QRadioButton>("Option4")->isChecked());
+    loadedForm();
+    QVERIFY(inStartState());
     QCOMPARE(readFile(fixture->path("numir.txt")), QByteArray("012021222324\r\n"));
 
     QFile::remove(fixture->path("numir.txt"));
@@ -211,13 +217,7 @@ void WindowCommandsTest::resetRestoresTheStartState() {
     control<QRadioButton>("Option1")->setChecked(true);
     control<QRadioButton>("Option9")->setChecked(true);
     click("Command2");
-
-    for (auto* field : form.findChildren<QLineEdit*>())
-        QVERIFY(field->text().isEmpty());
-    for (auto* box : form.findChildren<QCheckBox*>())
-        QVERIFY(!box->isChecked());
-    QVERIFY(control<QRadioButton>("Option2")->isChecked() &&
-            control<QRadioButton>("Option4")->isChecked());
+    QVERIFY(inStartState());
     QCOMPARE(readFile(fixture->path("numir.txt")), QByteArray("012021222324\r\n"));
     QVERIFY(allButtonsEnabled());
 }
