@@ -1,18 +1,10 @@
 #include "combination_filter.h"
 
 #include <bit>
-#include <cmath>
 #include <optional>
 
 namespace numir {
 namespace {
-
-// Drawn numbers are whole numbers 1..43, so only such a value can ever equal one.
-std::optional<int> drawableNumber(double value) {
-    if (value >= 1 && value <= 43 && std::floor(value) == value)
-        return static_cast<int>(value);
-    return std::nullopt;
-}
 
 NumberMask maskOf(const OptionalNumber& number) {
     if (!number.on)

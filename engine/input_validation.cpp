@@ -1,7 +1,5 @@
 #include "input_validation.h"
 
-#include <cmath>
-
 namespace numir {
 namespace {
 
@@ -28,10 +26,6 @@ int countPieces(const PreviousDraw& pieces, double value) {
 bool isExcluded(const PredictionSettings& settings, double value) {
     return (settings.exclude1.on && settings.exclude1.value == value) ||
            (settings.exclude2.on && settings.exclude2.value == value);
-}
-
-bool isDrawableNumber(double value) {
-    return value >= 1 && value <= 43 && std::floor(value) == value;
 }
 
 } // namespace
@@ -72,13 +66,13 @@ std::optional<InputError> checkTypedRanges(const PredictionSettings& settings) {
 
 std::optional<InputError> checkSatisfiable(const PredictionSettings& settings) {
     const auto& include1 = settings.include1;
-    if (include1.on && (!isDrawableNumber(include1.value) || isExcluded(settings, include1.value)))
+    if (include1.on && (!drawableNumber(include1.value) || isExcluded(settings, include1.value)))
         return InputError::IncludeNumbers;
     if (auto include2 = settings.include2Whole(); include2 && isExcluded(settings, *include2))
         return InputError::IncludeNumbers;
     if (settings.previousDrawOn) {
         for (double piece : settings.previousDraw())
-            if (isDrawableNumber(piece) && !isExcluded(settings, piece))
+            if (drawableNumber(piece) && !isExcluded(settings, piece))
                 return std::nullopt;
         return InputError::PreviousDraw;
     }

@@ -21,6 +21,9 @@ struct FileError {
     std::string reason; // the system's own words
 };
 
+// Creates the file when it is missing and leaves an existing one untouched.
+std::optional<FileError> ensureFileExists(const std::filesystem::path& path);
+
 // The status line after a successful run, for the number of combinations drawn.
 std::string runReport(std::int32_t attempts);
 
@@ -44,8 +47,6 @@ class PredictionFile {
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
-    FileError errorFromErrno() const;
-
     std::filesystem::path path_;
     std::unique_ptr<std::FILE, Closer> file_;
 };

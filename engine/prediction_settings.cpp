@@ -44,6 +44,12 @@ OptionalNumber readNumber(bool checked, const std::string& text) {
 
 } // namespace
 
+std::optional<int> drawableNumber(double value) {
+    if (value >= 1 && value <= 43 && std::floor(value) == value)
+        return static_cast<int>(value);
+    return std::nullopt;
+}
+
 PredictionSettings settingsFromInputs(const TypedInputs& inputs) {
     PredictionSettings settings;
     if (inputs.selectedPreset && *inputs.selectedPreset >= 0 &&

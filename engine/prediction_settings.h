@@ -56,4 +56,8 @@ struct TypedInputs {
 
 PredictionSettings settingsFromInputs(const TypedInputs& inputs);
 
+// The lottery number a typed value stands for: drawn numbers are whole numbers 1..43, so
+// only such a value can ever equal one.
+std::optional<int> drawableNumber(double value);
+
 } // namespace numir

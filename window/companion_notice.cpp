@@ -1,5 +1,7 @@
 #include "companion_notice.h"
 
+#include "prediction_file.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -15,8 +17,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 } // namespace
 
 bool companionNoticeDue(const std::filesystem::path& settingsFile) {
-    // Append mode creates a missing file and leaves an existing one untouched.
-    if (!File(std::fopen(settingsFile.c_str(), "ab")))
+    if (ensureFileExists(settingsFile))
         return true;
     File file(std::fopen(settingsFile.c_str(), "rb"));
     if (!file)
