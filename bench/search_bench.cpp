@@ -1,63 +1,92 @@
-// How long the window stays frozen: the cost of one candidate and of whole 500-line runs.
+// How long the window stays frozen: counting the passing combinations, and whole runs of the
+// slowest settings found for each preset, over many seeds (each repetition is a new seed).
 #include "candidate_search.h"
+#include "input_validation.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <filesystem>
+#include <vector>
 
 namespace {
 
 using namespace numir;
 
-void OneCandidateNoFilters(benchmark::State& state) {
-    ClockSeededRandom random;
-    CombinationFilter filter{PredictionSettings{}};
-    SixUnits units{};
-    for (auto _ : state) {
-        random.nextSix(units);
-        Candidate candidate = drawCandidate(units);
-        benchmark::DoNotOptimize(filter.passes(candidate.numbers, candidate.sum));
-    }
-}
-BENCHMARK(OneCandidateNoFilters);
+struct Narrow {
+    int target, quota;
+    double include1, include2, exclude1, exclude2;
+    const char32_t* previousDraw; // nullptr: off
+};
 
-PredictionSettings fiveHundred() {
-    PredictionSettings settings;
-    settings.targetCount = 500;
-    settings.oddSumQuota = 190;
-    return settings;
-}
-
-PredictionSettings hardest() {
-    PredictionSettings settings = fiveHundred();
-    settings.include1 = {true, 1};
-    settings.include2 = {true, 2};
-    settings.exclude1 = {true, 38};
-    settings.exclude2 = {true, 37};
-    settings.previousDrawOn = true;
-    settings.previousDrawText = U"013940414243";
-    return settings;
+PredictionSettings settingsOf(const Narrow& n) {
+    PredictionSettings s;
+    s.targetCount = static_cast<std::int16_t>(n.target);
+    s.oddSumQuota = static_cast<std::int16_t>(n.quota);
+    s.include1 = {n.include1 != 0, n.include1};
+    s.include2 = {n.include2 != 0, n.include2};
+    s.exclude1 = {n.exclude1 != 0, n.exclude1};
+    s.exclude2 = {n.exclude2 != 0, n.exclude2};
+    s.previousDrawOn = n.previousDraw != nullptr;
+    if (n.previousDraw)
+        s.previousDrawText = n.previousDraw;
+    return s;
 }
 
-void WholeRun(benchmark::State& state, const PredictionSettings& settings) {
+void CountPassing(benchmark::State& state, Narrow narrow) {
+    PredictionSettings settings = settingsOf(narrow);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PassingSet(settings).counts());
+}
+BENCHMARK_CAPTURE(CountPassing, NoFilters, Narrow{500, 190, 0, 0, 0, 0, nullptr});
+BENCHMARK_CAPTURE(CountPassing, Narrow, Narrow{200, 60, 1, 2, 43, 42, U"000000000003"});
+
+// Validation, the search and the file, as one press of Start; a new seed every time.
+void WholeRun(benchmark::State& state, Narrow narrow) {
+    PredictionSettings settings = settingsOf(narrow);
     auto path = std::filesystem::temp_directory_path() / "numir-bench.txt";
-    ClockSeededRandom random;
-    CandidateSearch search(settings);
-    double attempts = 0;
+    ClockSeededRandom random(1); // seeds 1, 2, 3, ...: repeatable figures
+    double attempts = 0, stopped = 0;
     for (auto _ : state) {
+        if (validate(settings)) {
+            state.SkipWithError("refused");
+            break;
+        }
         PredictionFile file(path);
         if (file.openForRun(false))
             state.SkipWithError("cannot open the file");
-        auto outcome = search.run(file, random);
-        if (!std::holds_alternative<std::string>(outcome))
+        auto outcome = CandidateSearch(settings).run(file, random);
+        if (auto* done = std::get_if<std::string>(&outcome))
+            attempts += std::stod(done->substr(std::string(" 予想を書込みました。 ").size()));
+        else if (auto* stop = std::get_if<SearchStopped>(&outcome))
+            attempts += stop->attempts, stopped += 1;
+        else
             state.SkipWithError("run failed");
-        attempts += std::stod(
-            std::get<std::string>(outcome).substr(std::string(" 予想を書込みました。 ").size()));
     }
     state.counters["attempts"] = benchmark::Counter(attempts, benchmark::Counter::kAvgIterations);
+    state.counters["stopped"] = benchmark::Counter(stopped, benchmark::Counter::kAvgIterations);
     std::filesystem::remove(path);
 }
-BENCHMARK_CAPTURE(WholeRun, Plain500, fiveHundred())->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(WholeRun, Hardest500, hardest())->Unit(benchmark::kMillisecond);
+
+#define NARROW_RUN(name, ...)                                                                      \
+    BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__})                                         \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->Iterations(1)                                                                            \
+        ->Repetitions(40)                                                                          \
+        ->ComputeStatistics("max", [](const std::vector<double>& v) {                              \
+            return *std::max_element(v.begin(), v.end());                                          \
+        })
+
+NARROW_RUN(Plain500, 500, 190, 0, 0, 0, 0, nullptr);
+NARROW_RUN(Old500, 500, 190, 1, 2, 38, 37, U"013940414243");
+NARROW_RUN(Issue100, 100, 30, 1, 2, 43, 42, U"000000000003");
+NARROW_RUN(Slow5, 5, 1, 1, 3, 43, 42, U"000000004202");
+NARROW_RUN(Slow10, 10, 3, 1, 2, 43, 41, U"000000004303");
+NARROW_RUN(Slow20, 20, 6, 1, 3, 43, 42, U"000000004302");
+NARROW_RUN(Slow30, 30, 8, 1, 2, 43, 41, U"000000004103");
+NARROW_RUN(Slow50, 50, 15, 1, 3, 43, 42, U"000000000200");
+NARROW_RUN(Slow100, 100, 30, 1, 3, 43, 41, U"000000004302");
+NARROW_RUN(Slow200, 200, 60, 2, 4, 40, 39, U"000000004001");
+NARROW_RUN(Slow500, 500, 190, 1, 2, 42, 41, U"000000000408");
 
 } // namespace
 

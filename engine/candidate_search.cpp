@@ -1,13 +1,26 @@
 #include "candidate_search.h"
 
+#include "first_picks.h"
+#include "live_prefixes.h"
+#include "run_state.h"
+
 #include <algorithm>
 #include <bit>
+#include <memory>
 #include <optional>
-#include <unordered_set>
+#include <type_traits>
 
 namespace numir {
-
 namespace {
+
+// r - 1 for r = floor(u*n + 1). In double the product is exact, so the largest float below
+// 1 still picks the last; the bounds keep even a faulty source's value inside the pool.
+inline int rankOf(float u, int remaining) {
+    double scaled = static_cast<double>(u) * remaining;
+    if (!(scaled >= 0))
+        return 0;
+    return scaled < remaining ? static_cast<int>(scaled) : remaining - 1;
+}
 
 // Each draw takes the r-th number still in the pool. Rather than shift a pool, the ranks are
 // turned into numbers from the last draw backwards: a later draw's rank, counted among the
@@ -16,53 +29,158 @@ namespace {
 // data defeats branch prediction.
 [[gnu::always_inline]] inline Candidate drawSix(const SixUnits& units) {
     std::array<int, 6> value{}; // rank from 0, finally the number less one
-#pragma GCC unroll 6
-    for (std::size_t t = 0; t < 6; ++t) {
-        auto remaining = static_cast<unsigned>(43 - t);
-        // In double the product is exact, so the largest float below 1 still picks the last;
-        // the unsigned minimum keeps even a faulty source's value inside the pool.
-        auto scaled = static_cast<unsigned>(static_cast<double>(units[t]) * remaining);
-        value[t] = static_cast<int>(std::min(scaled, remaining - 1));
-    }
+    for (std::size_t t = 0; t < 6; ++t)
+        value[t] = rankOf(units[t], static_cast<int>(43 - t));
 #pragma GCC unroll 5
     for (std::size_t earlier = 5; earlier-- > 0;) {
 #pragma GCC unroll 5
         for (std::size_t later = earlier + 1; later < 6; ++later)
             value[later] += value[later] >= value[earlier] ? 1 : 0;
     }
-    NumberMask numbers = 0;
-    int sum = 6;
+    Candidate candidate;
     for (int v : value) {
-        numbers |= numberBit(v + 1);
-        sum += v;
+        candidate.numbers |= numberBit(v + 1);
+        candidate.sum += v + 1;
     }
-    return Candidate{numbers, sum};
+    return candidate;
 }
 
-struct SearchProgress {
-    std::int32_t attempts = 0;
-    int oddCount = 0;
+int sumOf(NumberMask numbers) {
+    int sum = 0;
+    for (; numbers != 0; numbers &= numbers - 1)
+        sum += std::countr_zero(numbers);
+    return sum;
+}
+
+enum class Verdict { Rejected, Accepted, Stopped };
+
+// One run. Live are the passing combinations not yet written and, while quota is left, the
+// odd ones even once written, since drawing one again uses quota. A candidate that is not
+// live changes nothing but the attempts count, so an attempt whose first picks rule out
+// every live combination is dropped before its other values are computed.
+template <class Source> class Run {
+  public:
+    Run(const PredictionSettings& settings, const CombinationFilter& filter,
+        const PassingSet& passing, PredictionFile& file, Source& random)
+        : filter_(filter), file_(file), random_(random), state_(settings, passing.counts()) {
+        auto all = passing.list(livePrefixLimit);
+        if (!all)
+            return;
+        live_ = std::make_unique<LivePrefixes>();
+        for (NumberMask numbers : *all) {
+            live_->add(numbers);
+            if (sumOf(numbers) % 2 == 1)
+                oddCombinations_.push_back(numbers);
+        }
+        if (!state_.quotaLeft())
+            dropOddCombinations();
+    }
+
+    RunOutcome run(std::int32_t attemptLimit) {
+        if (!state_.targetReachable())
+            return SearchStopped{0};
+        std::array<std::uint16_t, screenBlock> survivors{};
+        for (std::int64_t attempt = 0; attempt < attemptLimit;) {
+            auto count = static_cast<std::size_t>(
+                std::min<std::int64_t>(screenBlock, attemptLimit - attempt));
+            std::size_t kept = screen(attempt, count, survivors.data());
+            for (std::size_t i = 0; i < kept; ++i) {
+                std::int64_t current = attempt + survivors[i];
+                auto attempts = static_cast<std::int32_t>(current + 1);
+                if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
+                    continue;
+                Verdict verdict = judge(drawSix(random_.units(current)));
+                if (verdict == Verdict::Stopped)
+                    return SearchStopped{attempts};
+                if (verdict == Verdict::Accepted && writeError_)
+                    return *writeError_;
+                if (verdict == Verdict::Accepted && state_.finished())
+                    return finish(attempts);
+            }
+            attempt += static_cast<std::int64_t>(count);
+        }
+        return AttemptLimitReached{attemptLimit};
+    }
+
+  private:
+    // The attempts of a block that their first picks do not rule out. The program's own
+    // source goes through the vector sieve of the first three picks.
+    std::size_t screen(std::int64_t attempt, std::size_t count, std::uint16_t* survivors) {
+        if (!live_) {
+            for (std::size_t i = 0; i < count; ++i)
+                survivors[i] = static_cast<std::uint16_t>(i);
+            return count;
+        }
+        if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
+            return screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
+                                      live_->tripleTable(), survivors);
+        } else {
+            std::array<float, screenBlock> units;
+            random_.firstUnits(attempt, std::span(units.data(), count));
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                survivors[kept] = static_cast<std::uint16_t>(i);
+                kept += live_->startsWith(rankOf(units[i], 43) + 1) ? 1 : 0;
+            }
+            return kept;
+        }
+    }
+
+    // Whether the first three picks of an attempt may still lead to a live combination;
+    // only those go on to draw all six.
+    bool firstThreeLive(std::int64_t attempt) {
+        int a = rankOf(random_.unit(attempt, 0), 43) + 1;
+        int b = rankOf(random_.unit(attempt, 1), 42) + 1;
+        b += b >= a ? 1 : 0;
+        int c = rankOf(random_.unit(attempt, 2), 41) + 1;
+        c += c >= std::min(a, b) ? 1 : 0;
+        c += c >= std::max(a, b) ? 1 : 0;
+        return live_->startsWith(a, b) && live_->startsWith(a, b, c);
+    }
+
+    Verdict judge(const Candidate& candidate) {
+        if (!filter_.passes(candidate.numbers, candidate.sum))
+            return Verdict::Rejected;
+        const bool oddSum = candidate.sum % 2 == 1;
+        if (oddSum) {
+            bool withinQuota = state_.takeOddDraw();
+            if (live_ && withinQuota && !state_.quotaLeft())
+                dropOddCombinations();
+            if (!withinQuota)
+                return Verdict::Rejected;
+        }
+        // Only a repeated odd draw lowers what the run can still reach.
+        if (state_.isRepeat(candidate.numbers))
+            return oddSum && !state_.targetReachable() ? Verdict::Stopped : Verdict::Rejected;
+        state_.accept(candidate.numbers, oddSum);
+        if (live_ && !oddSum)
+            live_->remove(candidate.numbers);
+        writeError_ = file_.writeLine(lineText(candidate));
+        return Verdict::Accepted;
+    }
+
+    RunOutcome finish(std::int32_t attempts) {
+        auto finished = file_.finish(attempts);
+        if (auto* error = std::get_if<FileError>(&finished))
+            return *error;
+        return std::get<std::string>(finished);
+    }
+
+    // Once the quota is used up an odd-sum draw changes nothing but the attempts count.
+    void dropOddCombinations() {
+        for (NumberMask numbers : oddCombinations_)
+            live_->remove(numbers);
+        oddCombinations_.clear();
+    }
+
+    const CombinationFilter& filter_;
+    PredictionFile& file_;
+    Source& random_;
+    RunState state_;
+    std::unique_ptr<LivePrefixes> live_;
+    std::vector<NumberMask> oddCombinations_;
+    std::optional<FileError> writeError_;
 };
-
-// Draws until a candidate passes the filters and the odd-sum quota; nothing once the
-// attempts reach the limit. The hot loop of a run, so drawing is inlined into it.
-std::optional<Candidate> nextPassing(const CombinationFilter& filter, int oddSumQuota,
-                                     std::int32_t attemptLimit, RandomSource& random,
-                                     SearchProgress& progress) {
-    SixUnits units{};
-    while (progress.attempts < attemptLimit) {
-        ++progress.attempts;
-        random.nextSix(units);
-        Candidate candidate = drawSix(units);
-        if (!filter.passes(candidate.numbers, candidate.sum))
-            continue;
-        // An odd sum uses up quota even when the candidate later proves to be a repeat.
-        if (candidate.sum % 2 == 1 && ++progress.oddCount > oddSumQuota)
-            continue;
-        return candidate;
-    }
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -91,34 +209,20 @@ std::string lineText(const Candidate& candidate) {
 }
 
 CandidateSearch::CandidateSearch(const PredictionSettings& settings, std::int32_t attemptLimit)
-    : settings_(settings), filter_(settings), attemptLimit_(attemptLimit) {}
+    : settings_(settings), filter_(settings), passing_(settings), attemptLimit_(attemptLimit) {}
 
 RunOutcome CandidateSearch::run(PredictionFile& file, RandomSource& random) const {
     random.reseed();
-    SearchProgress progress;
-    int accepted = 0;
-    // The mask stands for the line one to one, so repeats are found without comparing text.
-    std::unordered_set<NumberMask> acceptedNumbers;
-    acceptedNumbers.reserve(static_cast<std::size_t>(std::max<int>(settings_.targetCount, 0)) * 2);
-    while (accepted < settings_.targetCount) {
-        auto candidate =
-            nextPassing(filter_, settings_.oddSumQuota, attemptLimit_, random, progress);
-        if (!candidate) {
-            file.abandon();
-            return AttemptLimitReached{progress.attempts};
-        }
-        if (!acceptedNumbers.insert(candidate->numbers).second)
-            continue;
-        ++accepted;
-        if (auto error = file.writeLine(lineText(*candidate))) {
-            file.abandon();
-            return *error;
-        }
-    }
-    auto finished = file.finish(progress.attempts);
-    if (auto* error = std::get_if<FileError>(&finished))
-        return *error;
-    return std::get<std::string>(finished);
+    // The program's own source is known here, so its values are computed inline.
+    RunOutcome outcome = [&]() -> RunOutcome {
+        if (auto* own = dynamic_cast<ClockSeededRandom*>(&random))
+            return Run<ClockSeededRandom>(settings_, filter_, passing_, file, *own)
+                .run(attemptLimit_);
+        return Run<RandomSource>(settings_, filter_, passing_, file, random).run(attemptLimit_);
+    }();
+    if (!std::holds_alternative<std::string>(outcome))
+        file.abandon();
+    return outcome;
 }
 
 } // namespace numir

@@ -1,9 +1,11 @@
 // Draws random combinations until the run's target count of them has passed every filter,
-// writing each one to the prediction file the moment it is accepted. Which settings are
-// acceptable is left to the validation, the file format to PredictionFile.
+// writing each one to the prediction file the moment it is accepted, and stops the moment
+// the target can no longer be reached. Which settings are acceptable is left to the
+// validation, the file format to PredictionFile.
 #pragma once
 
 #include "combination_filter.h"
+#include "passing_set.h"
 #include "prediction_file.h"
 #include "prediction_settings.h"
 #include "random_source.h"
@@ -16,12 +18,17 @@
 
 namespace numir {
 
+// Too many odd-sum draws were repeats: even with luck the run can no longer reach its count.
+struct SearchStopped {
+    std::int32_t attempts;
+};
+
 // The search gave up rather than let its attempts counter wrap.
 struct AttemptLimitReached {
     std::int32_t attempts;
 };
 
-using RunOutcome = std::variant<std::string, FileError, AttemptLimitReached>;
+using RunOutcome = std::variant<std::string, FileError, SearchStopped, AttemptLimitReached>;
 
 struct Candidate {
     NumberMask numbers = 0; // the six numbers
@@ -37,6 +44,10 @@ Candidate drawCandidate(const SixUnits& units);
 // Two digits per number, ascending, no separators.
 std::string lineText(const Candidate& candidate);
 
+// Up to this many passing combinations the search keeps them in LivePrefixes; beyond it
+// a run is short anyway.
+inline constexpr std::int64_t livePrefixLimit = 20000;
+
 class CandidateSearch {
   public:
     explicit CandidateSearch(const PredictionSettings& settings,
@@ -47,6 +58,7 @@ class CandidateSearch {
   private:
     PredictionSettings settings_;
     CombinationFilter filter_;
+    PassingSet passing_;
     std::int32_t attemptLimit_;
 };
 

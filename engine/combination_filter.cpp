@@ -15,37 +15,37 @@ NumberMask maskOf(const OptionalNumber& number) {
 
 } // namespace
 
+int FilterRules::previousDrawWeight(int number) const {
+    int weight = 0;
+    for (NumberMask level : previousDrawLevels)
+        weight += (level & numberBit(number)) != 0 ? 1 : 0;
+    return weight;
+}
+
 CombinationFilter::CombinationFilter(const PredictionSettings& settings) {
-    excluded_ = maskOf(settings.exclude1) | maskOf(settings.exclude2);
-    included_ = maskOf(settings.include1);
-    includeUnmatchable_ = settings.include1.on && !drawableNumber(settings.include1.value);
+    rules_.excluded = maskOf(settings.exclude1) | maskOf(settings.exclude2);
+    rules_.included = maskOf(settings.include1);
+    rules_.includeUnmatchable = settings.include1.on && !drawableNumber(settings.include1.value);
     if (settings.include2.on) {
         auto whole = settings.include2Whole();
-        included_ |= whole ? numberBit(*whole) : 0;
-        includeUnmatchable_ = includeUnmatchable_ || !whole;
+        rules_.included |= whole ? numberBit(*whole) : 0;
+        rules_.includeUnmatchable = rules_.includeUnmatchable || !whole;
     }
-    previousDrawOn_ = settings.previousDrawOn;
-    if (!previousDrawOn_)
+    rules_.previousDrawOn = settings.previousDrawOn;
+    if (!rules_.previousDrawOn)
         return;
     for (double piece : settings.previousDraw()) {
         auto number = drawableNumber(piece);
         if (!number)
             continue;
         NumberMask bit = numberBit(*number);
-        for (NumberMask& level : previousDrawLevels_) {
+        for (NumberMask& level : rules_.previousDrawLevels) {
             if ((level & bit) == 0) {
                 level |= bit;
                 break;
             }
         }
     }
-}
-
-int CombinationFilter::sharedWithPreviousDraw(NumberMask numbers) const {
-    int shared = 0;
-    for (NumberMask level : previousDrawLevels_)
-        shared += std::popcount(numbers & level);
-    return shared;
 }
 
 } // namespace numir

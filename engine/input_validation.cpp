@@ -1,5 +1,7 @@
 #include "input_validation.h"
 
+#include "passing_set.h"
+
 namespace numir {
 namespace {
 
@@ -38,6 +40,8 @@ std::string_view inputErrorPrompt(InputError error) {
         return "除く番号";
     case InputError::PreviousDraw:
         return "前回番号";
+    case InputError::CountPreset:
+        return "予想件数";
     }
     return {};
 }
@@ -79,10 +83,19 @@ std::optional<InputError> checkSatisfiable(const PredictionSettings& settings) {
     return std::nullopt;
 }
 
+std::optional<InputError> checkCountReachable(const PredictionSettings& settings) {
+    PassingCounts counts = PassingSet(settings).counts();
+    if (reachableLines(counts, settings.oddSumQuota) < settings.targetCount)
+        return InputError::CountPreset;
+    return std::nullopt;
+}
+
 std::optional<InputError> validate(const PredictionSettings& settings) {
     if (auto error = checkTypedRanges(settings))
         return error;
-    return checkSatisfiable(settings);
+    if (auto error = checkSatisfiable(settings))
+        return error;
+    return checkCountReachable(settings);
 }
 
 } // namespace numir

@@ -9,7 +9,7 @@
 
 namespace numir {
 
-enum class InputError { IncludeNumbers, ExcludeNumbers, PreviousDraw };
+enum class InputError { IncludeNumbers, ExcludeNumbers, PreviousDraw, CountPreset };
 
 inline constexpr std::string_view inputErrorTitle = "入力エラー";
 std::string_view inputErrorPrompt(InputError error);
@@ -21,7 +21,11 @@ std::optional<InputError> checkTypedRanges(const PredictionSettings& settings);
 // meaningful once checkTypedRanges has passed.
 std::optional<InputError> checkSatisfiable(const PredictionSettings& settings);
 
-// Both of the above, in that order.
+// Refuses a preset larger than the lines the filters leave a run: every even line and odd
+// ones up to the quota. Only meaningful once the checks above have passed.
+std::optional<InputError> checkCountReachable(const PredictionSettings& settings);
+
+// All of the above, in that order.
 std::optional<InputError> validate(const PredictionSettings& settings);
 
 } // namespace numir

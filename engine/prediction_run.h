@@ -16,7 +16,8 @@
 namespace numir {
 
 // The report text on success, or why the run stopped.
-using PredictionOutcome = std::variant<std::string, InputError, FileError, AttemptLimitReached>;
+using PredictionOutcome =
+    std::variant<std::string, InputError, FileError, SearchStopped, AttemptLimitReached>;
 
 PredictionOutcome
 runPrediction(const PredictionSettings& settings, PredictionFile& file, RandomSource& random,

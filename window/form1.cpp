@@ -20,7 +20,8 @@ const QString fileErrorPrompt = QStringLiteral("numir.txt に書き込めませ�
 const QString launchErrorTitle = QStringLiteral("起動エラー");
 const QString launchErrorPrompt = QStringLiteral("メモ帳を起動できませんでした");
 const QString searchErrorTitle = QStringLiteral("予想エラー");
-const QString searchErrorPrompt = QStringLiteral("条件に合う組合せを選び切れませんでした");
+const QString searchErrorPrompt =
+    QStringLiteral("条件に合う組合せを選び切れませんでした\n予想件数を減らしてください");
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -183,6 +184,7 @@ void Form1::start() {
                        showStop(fileErrorTitle,
                                 fileErrorPrompt + '\n' + QString::fromStdString(error.reason));
                    },
+                   [this](SearchStopped) { showStop(searchErrorTitle, searchErrorPrompt); },
                    [this](AttemptLimitReached) { showStop(searchErrorTitle, searchErrorPrompt); },
                },
                outcome);

@@ -28,22 +28,21 @@ inline SixUnits unitsDrawing(std::array<int, 6> drawOrder) {
     return units;
 }
 
-// Hands out the scripted candidates in turn and starts over at the end.
+// Attempt k draws script[k % size], so a script repeats to the end of the run.
 class ScriptedRandom final : public RandomSource {
   public:
     explicit ScriptedRandom(std::vector<SixUnits> script) : script_(std::move(script)) {}
     void reseed() override { ++reseeds; }
-    void nextSix(SixUnits& units) override {
-        units = script_[next_ % script_.size()];
-        ++next_;
-        ++drawn;
+    float unit(std::int64_t attempt, int t) override {
+        ++valuesRead;
+        auto k = static_cast<std::size_t>(attempt) % script_.size();
+        return script_[k][static_cast<std::size_t>(t)];
     }
     int reseeds = 0;
-    long long drawn = 0;
+    long long valuesRead = 0;
 
   private:
     std::vector<SixUnits> script_;
-    std::size_t next_ = 0;
 };
 
 } // namespace numir::testing

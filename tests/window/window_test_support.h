@@ -44,7 +44,7 @@ class ObservedRandom final : public RandomSource {
         if (onReseed)
             onReseed();
     }
-    void nextSix(SixUnits& units) override { real.nextSix(units); }
+    float unit(std::int64_t attempt, int t) override { return real.unit(attempt, t); }
     ClockSeededRandom real;
     std::function<void()> onReseed;
 };
