@@ -27,10 +27,29 @@ inline int rankOf(float u, int remaining) {
 // numbers left after an earlier draw, moves up by one when the earlier number stands at or
 // below it. The comparisons are independent and branch-free, which matters because random
 // data defeats branch prediction.
-[[gnu::always_inline]] inline Candidate drawSix(const SixUnits& units) {
-    std::array<int, 6> value{}; // rank from 0, finally the number less one
+using SixRanks = std::array<int, 6>; // each from 0, the t-th below 43 - t
+
+SixRanks ranksOf(const SixUnits& units) {
+    SixRanks ranks{};
     for (std::size_t t = 0; t < 6; ++t)
-        value[t] = rankOf(units[t], static_cast<int>(43 - t));
+        ranks[t] = rankOf(units[t], static_cast<int>(43 - t));
+    return ranks;
+}
+
+// The program's own source gives 24 bits over 2^24, whose rank integers compute exactly.
+SixRanks ranksOf(const ClockSeededRandom& random, std::int64_t attempt) {
+    auto k = static_cast<std::uint64_t>(attempt);
+    SixRanks ranks{};
+    for (int t = 0; t < 6; ++t) {
+        std::uint64_t bits = random.bits(k, t);
+        ranks[static_cast<std::size_t>(t)] =
+            static_cast<int>((bits * static_cast<unsigned>(43 - t)) >> 24);
+    }
+    return ranks;
+}
+
+[[gnu::always_inline]] inline Candidate drawSix(SixRanks value) {
+    // value: rank from 0, finally the number less one
 #pragma GCC unroll 5
     for (std::size_t earlier = 5; earlier-- > 0;) {
 #pragma GCC unroll 5
@@ -89,7 +108,7 @@ template <class Source> class Run {
                 auto attempts = static_cast<std::int32_t>(current + 1);
                 if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
                     continue;
-                Verdict verdict = judge(drawSix(random_.units(current)));
+                Verdict verdict = judge(drawSix(ranks(current)));
                 if (verdict == Verdict::Stopped)
                     return SearchStopped{attempts};
                 if (verdict == Verdict::Accepted && writeError_)
@@ -124,6 +143,13 @@ template <class Source> class Run {
             }
             return kept;
         }
+    }
+
+    SixRanks ranks(std::int64_t attempt) {
+        if constexpr (std::is_same_v<Source, ClockSeededRandom>)
+            return ranksOf(random_, attempt);
+        else
+            return ranksOf(random_.units(attempt));
     }
 
     // Whether the first three picks of an attempt may still lead to a live combination;
@@ -185,7 +211,7 @@ template <class Source> class Run {
 } // namespace
 
 Candidate drawCandidate(const SixUnits& units) {
-    return drawSix(units);
+    return drawSix(ranksOf(units));
 }
 
 std::array<int, 6> Candidate::ascending() const {

@@ -35,10 +35,10 @@ std::size_t screenPortable(const ClockSeededRandom& random, std::uint64_t first,
 
 #ifdef NUMIR_HAVE_AVX2_SCREEN
 // The 32-bit hashes of ClockSeededRandom, eight lanes at a time.
-[[gnu::target("avx2")]] inline __m256i hash8(__m256i attempt, const ClockSeededRandom& random,
-                                             int t) {
-    const auto& h = ClockSeededRandom::hashShapes[static_cast<std::size_t>(t)];
-    __m256i x = _mm256_xor_si256(attempt, _mm256_set1_epi32(static_cast<int>(random.key(t))));
+// The shape is a template argument so that the shifts are immediate operands.
+template <int T> [[gnu::target("avx2")]] inline __m256i hash8(__m256i attempt, __m256i key) {
+    constexpr auto h = ClockSeededRandom::hashShapes[T];
+    __m256i x = _mm256_xor_si256(attempt, key);
     x = _mm256_xor_si256(x, _mm256_srli_epi32(x, h.s1));
     x = _mm256_mullo_epi32(x, _mm256_set1_epi32(static_cast<int>(h.m1)));
     x = _mm256_xor_si256(x, _mm256_srli_epi32(x, h.s2));
@@ -57,32 +57,47 @@ std::size_t screenPortable(const ClockSeededRandom& random, std::uint64_t first,
                             _mm256_cmpgt_epi32(place, x));
 }
 
+// One bit per attempt of eight: whether its first three picks are live.
+[[gnu::target("avx2")]] inline unsigned liveLanes(__m256i k, const __m256i* keys,
+                                                  const int* table) {
+    __m256i a = rank8(hash8<0>(k, keys[0]), 43);
+    __m256i b = rank8(hash8<1>(k, keys[1]), 42);
+    __m256i c = rank8(hash8<2>(k, keys[2]), 41);
+    b = skipPast(b, a);
+    c = skipPast(c, _mm256_min_epi32(a, b));
+    c = skipPast(c, _mm256_max_epi32(a, b));
+    __m256i index = _mm256_add_epi32(
+        _mm256_mullo_epi32(_mm256_add_epi32(_mm256_mullo_epi32(a, _mm256_set1_epi32(43)), b),
+                           _mm256_set1_epi32(43)),
+        c);
+    __m256i words = _mm256_i32gather_epi32(table, _mm256_srli_epi32(index, 3), 1);
+    __m256i bit = _mm256_and_si256(index, _mm256_set1_epi32(7));
+    // Move each lane's bit to the sign, where movemask finds it.
+    __m256i atSign = _mm256_sllv_epi32(words, _mm256_sub_epi32(_mm256_set1_epi32(31), bit));
+    return static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(atSign)));
+}
+
 [[gnu::target("avx2")]] std::size_t screenAvx2(const ClockSeededRandom& random, std::uint64_t first,
                                                std::size_t count, const std::uint8_t* table,
                                                std::uint16_t* survivors) {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const auto* base = reinterpret_cast<const int*>(table);
+    const auto* words = reinterpret_cast<const int*>(table);
+    const __m256i keys[3] = {_mm256_set1_epi32(static_cast<int>(random.key(0))),
+                             _mm256_set1_epi32(static_cast<int>(random.key(1))),
+                             _mm256_set1_epi32(static_cast<int>(random.key(2)))};
     std::size_t kept = 0, i = 0;
-    for (; i + 8 <= count; i += 8) {
-        __m256i k = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(first + i)), lanes);
-        __m256i a = rank8(hash8(k, random, 0), 43);
-        __m256i b = rank8(hash8(k, random, 1), 42);
-        __m256i c = rank8(hash8(k, random, 2), 41);
-        b = skipPast(b, a);
-        c = skipPast(c, _mm256_min_epi32(a, b));
-        c = skipPast(c, _mm256_max_epi32(a, b));
-        __m256i index = _mm256_add_epi32(
-            _mm256_mullo_epi32(_mm256_add_epi32(_mm256_mullo_epi32(a, _mm256_set1_epi32(43)), b),
-                               _mm256_set1_epi32(43)),
-            c);
-        __m256i words = _mm256_i32gather_epi32(base, _mm256_srli_epi32(index, 3), 1);
-        __m256i bit = _mm256_and_si256(index, _mm256_set1_epi32(7));
-        // Move each lane's bit to the sign, where movemask finds it.
-        __m256i atSign = _mm256_sllv_epi32(words, _mm256_sub_epi32(_mm256_set1_epi32(31), bit));
-        auto live = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(atSign)));
+    // Sixty-four attempts gather their bits before any branch: survivors are rare, and a
+    // branch per eight would be mispredicted often.
+    for (; i + 64 <= count; i += 64) {
+        std::uint64_t live = 0;
+        for (unsigned group = 0; group < 8; ++group) {
+            auto start = static_cast<int>(first + i + group * 8);
+            __m256i k = _mm256_add_epi32(_mm256_set1_epi32(start), lanes);
+            live |= static_cast<std::uint64_t>(liveLanes(k, keys, words)) << (group * 8);
+        }
         for (; live != 0; live &= live - 1)
             survivors[kept++] =
-                static_cast<std::uint16_t>(i + static_cast<unsigned>(__builtin_ctz(live)));
+                static_cast<std::uint16_t>(i + static_cast<unsigned>(__builtin_ctzll(live)));
     }
     return kept + screenPortable(random, first, i, count, table, survivors + kept);
 }
