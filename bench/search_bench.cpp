@@ -1,5 +1,5 @@
 // How long the window stays frozen: counting the passing combinations, and whole runs of the
-// slowest settings found for each preset, over many seeds (each repetition is a new seed).
+// slowest settings found for each preset, over 100 seeds each (each repetition is a new seed).
 #include "candidate_search.h"
 #include "input_validation.h"
 
@@ -75,7 +75,7 @@ void WholeRun(benchmark::State& state, Narrow narrow) {
     BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__})                                         \
         ->Unit(benchmark::kMillisecond)                                                            \
         ->Iterations(1)                                                                            \
-        ->Repetitions(40)                                                                          \
+        ->Repetitions(100)                                                                         \
         ->ComputeStatistics("max", [](const std::vector<double>& v) {                              \
             return *std::max_element(v.begin(), v.end());                                          \
         })
