@@ -26,6 +26,8 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+} // namespace
+
 std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
 #ifdef _WIN32
     // Wide names, so a folder with Japanese characters works whatever the code page.
@@ -35,8 +37,6 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 #endif
 }
-
-} // namespace
 
 std::optional<FileError> ensureFileExists(const std::filesystem::path& path) {
     errno = 0;

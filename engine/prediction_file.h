@@ -23,6 +23,9 @@ struct FileError {
     std::string reason; // the system's own words
 };
 
+// std::fopen with a path, by its wide name on Windows.
+std::FILE* openFile(const std::filesystem::path& path, const char* mode);
+
 // Creates the file when it is missing and leaves an existing one untouched.
 std::optional<FileError> ensureFileExists(const std::filesystem::path& path);
 

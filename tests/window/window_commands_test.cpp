@@ -51,8 +51,8 @@ class WindowCommandsTest : public QObject {
     void realMessageBoxShowsStopIconAndOk();
 
   private:
-    Form1& loadedForm() {
-        Form1& form = fixture->create();
+    Form1Window& loadedForm() {
+        Form1Window& form = fixture->create();
         form.load();
         fixture->boxes->shown.clear();
         return form;
@@ -208,7 +208,7 @@ void WindowCommandsTest::failedWriteNeverReportsSuccess() {
 }
 
 void WindowCommandsTest::resetRestoresTheStartState() {
-    Form1& form = loadedForm();
+    Form1Window& form = loadedForm();
     writeFile(fixture->path("numir.txt"), "012021222324\r\n");
     for (auto* field : form.findChildren<QLineEdit*>())
         field->setText(QStringLiteral("12"));
@@ -252,7 +252,7 @@ void WindowCommandsTest::realViewerIsFoundOnPath() {
 }
 
 void WindowCommandsTest::closeButtonAndTitleBarCloseTheWindow() {
-    Form1& form = loadedForm();
+    Form1Window& form = loadedForm();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     click("Command4");

@@ -123,7 +123,7 @@ void WindowLayoutTest::controlStandsWhereTheLayoutPutsIt() {
 }
 
 void WindowLayoutTest::windowIsFixedAndTitled() {
-    Form1& form = *fixture->form;
+    Form1Window& form = *fixture->form;
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
     QCOMPARE(form.windowTitle(), QStringLiteral("NUMIRアシスタント"));
     QCOMPARE(form.minimumSize(), QSize(359, 244));

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "desktop_services.h"
-#include "form1.h"
+#include "form1_window.h"
 #include "random_source.h"
 
 #include <QDir>
@@ -57,14 +57,14 @@ struct FormUnderTest {
         QDir::setCurrent(previousFolder);
     }
 
-    Form1& create() {
+    Form1Window& create() {
         auto ownedBoxes = std::make_unique<RecordingBoxes>();
         auto ownedViewer = std::make_unique<RecordingViewer>();
         auto ownedRandom = std::make_unique<ObservedRandom>();
         boxes = ownedBoxes.get();
         viewer = ownedViewer.get();
         random = ownedRandom.get();
-        form = std::make_unique<Form1>(std::move(ownedBoxes), std::move(ownedViewer),
+        form = std::make_unique<Form1Window>(std::move(ownedBoxes), std::move(ownedViewer),
                                        std::move(ownedRandom));
         return *form;
     }
@@ -75,7 +75,7 @@ struct FormUnderTest {
 
     QString previousFolder;
     QTemporaryDir folder;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<Form1Window> form;
     RecordingBoxes* boxes = nullptr;
     RecordingViewer* viewer = nullptr;
     ObservedRandom* random = nullptr;

@@ -19,7 +19,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 bool companionNoticeDue(const std::filesystem::path& settingsFile) {
     if (ensureFileExists(settingsFile))
         return true;
-    File file(std::fopen(settingsFile.c_str(), "rb"));
+    File file(openFile(settingsFile, "rb"));
     if (!file)
         return true;
     // One character past the marker is enough to tell a longer line from it.

@@ -1,0 +1,44 @@
+// The behaviour of the program's one window, whatever toolkit draws it: the start-up and the
+// four commands, each but Close inside a BusyState, and every message the user can see.
+// It turns the controls into engine calls and the engine's answers into text; drawing the
+// controls from the control table and delivering their clicks is the toolkit's.
+#pragma once
+
+#include "form_view.h"
+#include "prediction_file.h"
+#include "prediction_settings.h"
+#include "random_source.h"
+
+#include <filesystem>
+
+namespace numir {
+
+inline constexpr const char* formTitle = "NUMIRアシスタント";
+
+class Form1 {
+  public:
+    // The companion settings and numir.txt are looked for in the folder; by default the
+    // current one.
+    Form1(FormView& view, RandomSource& random, std::filesystem::path folder = {});
+
+    // Start-up, once, before the window is first shown.
+    void load();
+
+    // The commands, as their buttons trigger them; Close is the toolkit's own.
+    void start();
+    void reset();
+    void viewInNotepad();
+
+    TypedInputs readInputs() const;
+
+  private:
+    void restoreStartState();
+    void showFileError(const FileError& error);
+
+    FormView& view_;
+    RandomSource& random_;
+    std::filesystem::path folder_;
+    PredictionFile predictionFile_;
+};
+
+} // namespace numir

@@ -1,0 +1,29 @@
+// What Form1's behaviour needs from a window toolkit: the controls' contents by name, the
+// four buttons' enabled state, a modal stop box and a text viewer. Each toolkit's window
+// implements it; tests implement it with a recording fake.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace numir {
+
+class FormView {
+  public:
+    virtual ~FormView() = default;
+
+    // Text fields, as UTF-8.
+    virtual std::string text(std::string_view control) const = 0;
+    virtual void setText(std::string_view control, std::string_view utf8) = 0;
+    // Check boxes, and option buttons (selecting one clears the rest of its group).
+    virtual bool isChecked(std::string_view control) const = 0;
+    virtual void setChecked(std::string_view control, bool checked) = 0;
+    virtual void setEnabled(std::string_view control, bool enabled) = 0;
+
+    // A modal box with the stop icon and one OK button; returns once it is confirmed.
+    virtual void showStop(std::string_view title, std::string_view prompt) = 0;
+    // Opens the file in the platform's text viewer without waiting; false when it cannot.
+    virtual bool startViewer(std::string_view fileName) = 0;
+};
+
+} // namespace numir

@@ -1,0 +1,129 @@
+#include "form1_window.h"
+
+#include "application_setup.h"
+#include "captioned_frame.h"
+#include "control_table.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace numir {
+namespace {
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect pixelsOf(const ControlSpec& spec) {
+    return {spec.left / twipsPerPixel, spec.top / twipsPerPixel, spec.width / twipsPerPixel,
+            spec.height / twipsPerPixel};
+}
+
+QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
+    const QString caption = QString::fromUtf8(spec.caption);
+    switch (spec.kind) {
+    case ControlKind::TextField:
+        return new QLineEdit(caption, parent);
+    case ControlKind::CheckBox:
+        return new QCheckBox(caption, parent);
+    case ControlKind::OptionButton:
+        return new QRadioButton(caption, parent);
+    case ControlKind::Frame:
+        return new CaptionedFrame(caption, parent);
+    case ControlKind::PushButton:
+        return new QPushButton(caption, parent);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Form1Window::Form1Window()
+    : Form1Window(std::make_unique<QtMessageBoxes>(), std::make_unique<QtViewerLauncher>(),
+                  std::make_unique<ClockSeededRandom>()) {}
+
+Form1Window::Form1Window(std::unique_ptr<MessageBoxes> boxes,
+                         std::unique_ptr<ViewerLauncher> viewer,
+                         std::unique_ptr<RandomSource> random)
+    : boxes_(std::move(boxes)), viewer_(std::move(viewer)), random_(std::move(random)),
+      form_(*this, *random_) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromUtf8(formTitle));
+    setWindowIcon(applicationIcon());
+    QWidget::setFont(windowFont());
+    setFixedSize(clientWidthTwips / twipsPerPixel, clientHeightTwips / twipsPerPixel);
+    buildControls();
+    connectCommands();
+}
+
+Form1Window::~Form1Window() = default;
+
+template <class Widget> Widget* Form1Window::control(std::string_view name) const {
+    return findChild<Widget*>(
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void Form1Window::buildControls() {
+    QWidget* previous = nullptr;
+    for (const ControlSpec& spec : controlTable) {
+        QWidget* parent = spec.container ? control<QWidget>(spec.container) : this;
+        QWidget* widget = createControl(spec, parent);
+        widget->setObjectName(QString::fromLatin1(spec.name));
+        widget->setGeometry(pixelsOf(spec));
+        if (spec.font == ControlFont::FixedGothic)
+            widget->setFont(numberFieldFont());
+        else if (spec.font == ControlFont::SmallProportional)
+            widget->setFont(smallButtonFont());
+        if (spec.accessibleName)
+            widget->setAccessibleName(QString::fromUtf8(spec.accessibleName));
+        if (spec.kind == ControlKind::Frame)
+            continue; // a frame never takes the focus
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void Form1Window::connectCommands() {
+    connect(control<QPushButton>("Command1"), &QPushButton::clicked, this,
+            [this] { form_.start(); });
+    connect(control<QPushButton>("Command2"), &QPushButton::clicked, this,
+            [this] { form_.reset(); });
+    connect(control<QPushButton>("Command3"), &QPushButton::clicked, this,
+            [this] { form_.viewInNotepad(); });
+    connect(control<QPushButton>("Command4"), &QPushButton::clicked, this, &QWidget::close);
+}
+
+std::string Form1Window::text(std::string_view name) const {
+    return control<QLineEdit>(name)->text().toStdString();
+}
+
+void Form1Window::setText(std::string_view name, std::string_view utf8) {
+    control<QLineEdit>(name)->setText(fromUtf8(utf8));
+}
+
+bool Form1Window::isChecked(std::string_view name) const {
+    return control<QAbstractButton>(name)->isChecked();
+}
+
+void Form1Window::setChecked(std::string_view name, bool checked) {
+    control<QAbstractButton>(name)->setChecked(checked);
+}
+
+void Form1Window::setEnabled(std::string_view name, bool enabled) {
+    control<QWidget>(name)->setEnabled(enabled);
+}
+
+void Form1Window::showStop(std::string_view title, std::string_view prompt) {
+    boxes_->showStop(this, fromUtf8(title), fromUtf8(prompt));
+}
+
+bool Form1Window::startViewer(std::string_view fileName) {
+    ViewerCommand command = viewerCommandFor(fromUtf8(fileName));
+    return viewer_->startDetached(command.program, command.arguments);
+}
+
+} // namespace numir
