@@ -1,5 +1,5 @@
-// Start-up and the four commands, driven through the real widgets with recording
-// stand-ins for message boxes and the viewer, each test in a folder of its own.
+// The four buttons wired to the widgets, the real message box and viewer: what only the
+// Qt window can get wrong. The behaviour itself is proven by the form tests.
 #include "application_setup.h"
 #include "desktop_services.h"
 #include "window_test_support.h"
@@ -37,13 +37,7 @@ class WindowCommandsTest : public QObject {
     void init() { fixture = std::make_unique<testing::FormUnderTest>(); }
     void cleanup() { fixture.reset(); }
 
-    void startupNotice_data();
-    void startupNotice();
-    void startupPresetsControlsAndKeepsTheFile();
-    void startupReportsAnUnwritableFileAndCarriesOn();
     void startRunsWithButtonsDisabled();
-    void refusedStartLeavesEverythingAsItWas();
-    void failedWriteNeverReportsSuccess();
     void resetRestoresTheStartState();
     void viewerThatCannotStartIsReported();
     void realViewerIsFoundOnPath();
@@ -83,68 +77,6 @@ class WindowCommandsTest : public QObject {
     std::unique_ptr<testing::FormUnderTest> fixture;
 };
 
-void WindowCommandsTest::startupNotice_data() {
-    QTest::addColumn<bool>("fileExists");
-    QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<bool>("noticeShown");
-    QTest::newRow("no settings file") << false << QByteArray() << true;
-    QTest::newRow("empty settings file") << true << QByteArray() << true;
-    QTest::newRow("marker then CR LF and more")
-        << true << QByteArray("support@velnor.example\r\nx=1\r\n") << false;
-    QTest::newRow("marker then LF") << true << QByteArray("support@velnor.example\nx") << false;
-    QTest::newRow("marker then CR") << true << QByteArray("support@velnor.example\rx") << false;
-    QTest::newRow("marker alone") << true << QByteArray("support@velnor.example") << false;
-    QTest::newRow("trailing space") << true << QByteArray("support@velnor.example \r\n") << true;
-    QTest::newRow("other case") << true << QByteArray("Support@velnor.example\r\n") << true;
-    QTest::newRow("marker on second line")
-        << true << QByteArray("\r\nsupport@velnor.example\r\n") << true;
-}
-
-void WindowCommandsTest::startupNotice() {
-    QFETCH(bool, fileExists);
-    QFETCH(QByteArray, contents);
-    QFETCH(bool, noticeShown);
-    const QString settings = fixture->path("velnor.ini");
-    if (fileExists)
-        writeFile(settings, contents);
-
-    for (int start = 0; start < 2; ++start) { // the same answer at the next start
-        fixture->create().load();
-        QCOMPARE(fixture->boxes->shown.size(), noticeShown ? 1u : 0u);
-        if (noticeShown) {
-            QCOMPARE(fixture->boxes->shown[0].title, QStringLiteral("オススメ"));
-            QCOMPARE(fixture->boxes->shown[0].prompt,
-                     QStringLiteral("数字選択式宝くじシート印刷ソフトと一緒に使ってね"));
-        }
-        QCOMPARE(readFile(settings), contents); // created empty when missing, never changed
-    }
-}
-
-void WindowCommandsTest::startupPresetsControlsAndKeepsTheFile() {
-    writeFile(fixture->path("numir.txt"), "012021222324\r\n");
-    loadedForm();
-    QVERIFY(inStartState());
-    QCOMPARE(readFile(fixture->path("numir.txt")), QByteArray("012021222324\r\n"));
-
-    QFile::remove(fixture->path("numir.txt"));
-    loadedForm();
-    QCOMPARE(readFile(fixture->path("numir.txt")), QByteArray());
-}
-
-void WindowCommandsTest::startupReportsAnUnwritableFileAndCarriesOn() {
-    // A folder where the file should be cannot be opened, even by root.
-    QVERIFY(QDir(fixture->folder.path()).mkdir("numir.txt"));
-    QVERIFY(QDir(fixture->folder.path()).mkdir("velnor.ini"));
-    fixture->create().load();
-    const auto& shown = fixture->boxes->shown;
-    QCOMPARE(shown.size(), 2u);
-    QCOMPARE(shown[0].title, QStringLiteral("オススメ"));
-    QCOMPARE(shown[1].title, QStringLiteral("ファイルエラー"));
-    QVERIFY(shown[1].prompt.startsWith(QStringLiteral("numir.txt に書き込めませんでした\n")));
-    QVERIFY(shown[1].prompt.size() > QStringLiteral("numir.txt に書き込めませんでした\n").size());
-    QVERIFY(allButtonsEnabled());
-}
-
 void WindowCommandsTest::startRunsWithButtonsDisabled() {
     loadedForm();
     bool disabledDuringRun = false;
@@ -168,43 +100,6 @@ void WindowCommandsTest::startRunsWithButtonsDisabled() {
     QVERIFY2(report.startsWith(QStringLiteral(" 予想を書込みました。 ")) &&
                  report.endsWith(QStringLiteral("個の組合せから選出")),
              qPrintable(report));
-}
-
-void WindowCommandsTest::refusedStartLeavesEverythingAsItWas() {
-    loadedForm();
-    writeFile(fixture->path("numir.txt"), "keep\r\n");
-    control<QLineEdit>("Text4")->setText(QStringLiteral("previous report"));
-    control<QCheckBox>("Check5")->setChecked(true);
-    control<QLineEdit>("Text6")->setText(QStringLiteral("0"));
-    control<QCheckBox>("Check2")->setChecked(true);
-    control<QLineEdit>("Text2")->setText(QStringLiteral("44"));
-    control<QRadioButton>("Option1")->setChecked(true);
-    click("Command1");
-
-    QCOMPARE(fixture->boxes->shown.size(), 1u);
-    QCOMPARE(fixture->boxes->shown[0].title, QStringLiteral("入力エラー"));
-    QCOMPARE(fixture->boxes->shown[0].prompt, QStringLiteral("含める番号"));
-    QCOMPARE(readFile(fixture->path("numir.txt")), QByteArray("keep\r\n"));
-    QVERIFY(allButtonsEnabled());
-    QCOMPARE(control<QLineEdit>("Text4")->text(), QStringLiteral("previous report"));
-    QCOMPARE(control<QLineEdit>("Text6")->text(), QStringLiteral("0"));
-    QCOMPARE(control<QLineEdit>("Text2")->text(), QStringLiteral("44"));
-    QVERIFY(control<QCheckBox>("Check5")->isChecked() && control<QCheckBox>("Check2")->isChecked());
-    QVERIFY(control<QRadioButton>("Option1")->isChecked());
-}
-
-void WindowCommandsTest::failedWriteNeverReportsSuccess() {
-    loadedForm();
-    // The run writes beside numir.txt first; a full disk there must not count as done.
-    QVERIFY(QFile::link(QStringLiteral("/dev/full"), fixture->path("numir.txt.new")));
-    control<QLineEdit>("Text4")->setText(QStringLiteral("previous report"));
-    click("Command1");
-    QCOMPARE(fixture->boxes->shown.size(), 1u);
-    QCOMPARE(fixture->boxes->shown[0].title, QStringLiteral("ファイルエラー"));
-    QVERIFY(fixture->boxes->shown[0].prompt.startsWith(
-        QStringLiteral("numir.txt に書き込めませんでした\n")));
-    QCOMPARE(control<QLineEdit>("Text4")->text(), QStringLiteral("previous report"));
-    QVERIFY(allButtonsEnabled());
 }
 
 void WindowCommandsTest::resetRestoresTheStartState() {
