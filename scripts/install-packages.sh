@@ -10,6 +10,7 @@ packages=(
     clang-format locales
     xvfb xauth xdotool xclip x11-utils imagemagick
     desktop-file-utils
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 )
 
 missing=()
@@ -26,8 +27,14 @@ if ((${#missing[@]} > 0)); then
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The conversion tests prove that typed numbers do not follow a decimal-comma locale.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-    sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+# The conversion tests prove that typed numbers do not follow a decimal-comma locale; the
+# Windows program is tested as a Japanese Windows shows it.
+for wanted in de_DE ja_JP; do
+    if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
+        sed -i "s/^# *$wanted.UTF-8 UTF-8/$wanted.UTF-8 UTF-8/" /etc/locale.gen
+        regenerate=1
+    fi
+done
+if [[ -n ${regenerate:-} ]]; then
     locale-gen >/dev/null
 fi

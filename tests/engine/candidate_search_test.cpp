@@ -197,7 +197,12 @@ TEST_F(SearchTest, UnfinishedRunsLeaveTheFileAsItWas) {
     const std::string before = "old line one\r\nno line end";
     const auto path = folder / "numir.txt";
     enum class Ending { Stop, WriteFailure, AttemptLimit };
-    for (Ending ending : {Ending::Stop, Ending::WriteFailure, Ending::AttemptLimit})
+#ifdef _WIN32
+    const Ending endings[] = {Ending::Stop, Ending::AttemptLimit}; // no /dev/full to fill
+#else
+    const Ending endings[] = {Ending::Stop, Ending::WriteFailure, Ending::AttemptLimit};
+#endif
+    for (Ending ending : endings)
         for (bool append : {false, true}) {
             testing::writeWholeFile(path, before);
             PredictionFile file(path);

@@ -1,0 +1,272 @@
+#include "form1_win32.h"
+
+#include "control_table.h"
+
+#include <string>
+
+namespace numir {
+namespace {
+
+constexpr wchar_t windowClassName[] = L"NumirAssistantForm1";
+constexpr int firstControlId = 100;
+constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+std::wstring widen(std::string_view utf8) {
+    int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string narrow(std::wstring_view wide) {
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                     nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+std::size_t indexOf(std::string_view name) {
+    for (std::size_t i = 0; i < controlTable.size(); ++i)
+        if (name == controlTable[i].name)
+            return i;
+    return controlTable.size();
+}
+
+bool sameContainer(const ControlSpec& a, const ControlSpec& b) {
+    return (a.container == nullptr) == (b.container == nullptr);
+}
+
+// The class and styles of a control; an option button that follows another in its container
+// continues that group, every other control starts one, so the arrow keys stay inside.
+std::pair<const wchar_t*, DWORD> windowKind(std::size_t index) {
+    const ControlSpec& spec = controlTable[index];
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    bool continuesGroup = false;
+    for (std::size_t i = index; i-- > 0;)
+        if (sameContainer(controlTable[i], spec)) {
+            continuesGroup = spec.kind == ControlKind::OptionButton &&
+                             controlTable[i].kind == ControlKind::OptionButton;
+            break;
+        }
+    if (!continuesGroup)
+        style |= WS_GROUP;
+    switch (spec.kind) {
+    case ControlKind::TextField:
+        return {L"EDIT", style | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT};
+    case ControlKind::CheckBox:
+        return {L"BUTTON", style | WS_TABSTOP | BS_AUTOCHECKBOX};
+    case ControlKind::OptionButton:
+        return {L"BUTTON", style | WS_TABSTOP | BS_AUTORADIOBUTTON};
+    case ControlKind::Frame:
+        return {L"BUTTON", style | BS_GROUPBOX};
+    case ControlKind::PushButton:
+        break;
+    }
+    return {L"BUTTON", style | WS_TABSTOP | BS_PUSHBUTTON};
+}
+
+UINT dpiOf(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    // Present from Windows 10 on; earlier systems have one DPI for the whole screen.
+    auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), "GetDpiForWindow")));
+    if (getDpiForWindow && window)
+        return getDpiForWindow(window);
+    HDC screen = GetDC(nullptr);
+    UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int scaled(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+HFONT japaneseFont(const wchar_t* face, int pixelsAt96, bool fixedPitch, UINT dpi) {
+    return CreateFontW(
+        -MulDiv(pixelsAt96, static_cast<int>(dpi), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+        static_cast<DWORD>(fixedPitch ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS), face);
+}
+
+} // namespace
+
+Form1Win32::Form1Win32(HINSTANCE instance) : instance_(instance), form_(*this, random_) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, L"IDI_ICON1");
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // the arrow
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = windowClassName;
+    RegisterClassExW(&windowClass);
+    window_ =
+        CreateWindowExW(WS_EX_CONTROLPARENT, windowClassName, widen(formTitle).c_str(), windowStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    createControls();
+    applyLayout(dpiOf(window_));
+}
+
+Form1Win32::~Form1Win32() {
+    if (IsWindow(window_))
+        DestroyWindow(window_);
+    for (HFONT font : fonts_)
+        if (font)
+            DeleteObject(font);
+}
+
+void Form1Win32::createControls() {
+    for (std::size_t i = 0; i < controlTable.size(); ++i) {
+        const ControlSpec& spec = controlTable[i];
+        auto [className, style] = windowKind(i);
+        HWND parent = spec.container ? control(spec.container) : window_;
+        DWORD extended = spec.kind == ControlKind::TextField ? WS_EX_CLIENTEDGE
+                         : spec.kind == ControlKind::Frame   ? WS_EX_CONTROLPARENT
+                                                             : 0;
+        controls_[i] = CreateWindowExW(
+            extended, className, widen(spec.caption).c_str(), style, 0, 0, 0, 0, parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + static_cast<int>(i))),
+            instance_, nullptr);
+    }
+}
+
+// Positions in twips from the table, converted at the window's DPI; the fonts to match.
+void Form1Win32::applyLayout(UINT dpi) {
+    HFONT old[3] = {fonts_[0], fonts_[1], fonts_[2]};
+    fonts_ = {japaneseFont(L"ＭＳ Ｐゴシック", 12, false, dpi),
+              japaneseFont(L"ＭＳ ゴシック", 19, true, dpi),
+              japaneseFont(L"ＭＳ Ｐゴシック", 11, false, dpi)};
+    for (std::size_t i = 0; i < controlTable.size(); ++i) {
+        const ControlSpec& spec = controlTable[i];
+        MoveWindow(controls_[i], scaled(spec.left, dpi), scaled(spec.top, dpi),
+                   scaled(spec.width, dpi), scaled(spec.height, dpi), FALSE);
+        HFONT font = spec.font == ControlFont::FixedGothic         ? fonts_[1]
+                     : spec.font == ControlFont::SmallProportional ? fonts_[2]
+                                                                   : fonts_[0];
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    RECT frame{0, 0, scaled(clientWidthTwips, dpi), scaled(clientHeightTwips, dpi)};
+    AdjustWindowRectEx(&frame, windowStyle, FALSE, WS_EX_CONTROLPARENT);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, TRUE);
+    for (HFONT font : old)
+        if (font)
+            DeleteObject(font);
+}
+
+void Form1Win32::show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+}
+
+int Form1Win32::runMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(window_, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK Form1Win32::windowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Form1Win32*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self || message == WM_NCCREATE)
+        return DefWindowProcW(window, message, w, l);
+    return self->handle(message, w, l);
+}
+
+LRESULT Form1Win32::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(w) == BN_CLICKED) {
+            std::size_t index = static_cast<std::size_t>(LOWORD(w) - firstControlId);
+            std::string_view name = index < controlTable.size() ? controlTable[index].name : "";
+            if (name == "Command1")
+                form_.start();
+            else if (name == "Command2")
+                form_.reset();
+            else if (name == "Command3")
+                form_.viewInNotepad();
+            else if (name == "Command4")
+                DestroyWindow(window_); // Close, without a busy state
+        }
+        return 0;
+    case WM_DPICHANGED:
+        applyLayout(HIWORD(w));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, w, l);
+    }
+}
+
+HWND Form1Win32::control(std::string_view name) const {
+    std::size_t index = indexOf(name);
+    return index < controls_.size() ? controls_[index] : nullptr;
+}
+
+std::string Form1Win32::text(std::string_view name) const {
+    HWND field = control(name);
+    std::wstring wide(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+    int length = GetWindowTextW(field, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length));
+    return narrow(wide);
+}
+
+void Form1Win32::setText(std::string_view name, std::string_view utf8) {
+    SetWindowTextW(control(name), widen(utf8).c_str());
+}
+
+bool Form1Win32::isChecked(std::string_view name) const {
+    return SendMessageW(control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form1Win32::setChecked(std::string_view name, bool checked) {
+    const ControlSpec& spec = controlTable[indexOf(name)];
+    if (checked && spec.kind == ControlKind::OptionButton)
+        for (std::size_t i = 0; i < controlTable.size(); ++i)
+            if (controlTable[i].kind == ControlKind::OptionButton &&
+                sameContainer(controlTable[i], spec))
+                SendMessageW(controls_[i], BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(control(name), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Form1Win32::setEnabled(std::string_view name, bool enabled) {
+    EnableWindow(control(name), enabled ? TRUE : FALSE);
+}
+
+void Form1Win32::showStop(std::string_view title, std::string_view prompt) {
+    MessageBoxW(window_, widen(prompt).c_str(), widen(title).c_str(), MB_OK | MB_ICONSTOP);
+}
+
+bool Form1Win32::startViewer(std::string_view fileName) {
+    std::wstring commandLine = L"notepad.exe " + widen(fileName);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+} // namespace numir
