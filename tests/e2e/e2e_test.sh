@@ -2,11 +2,15 @@
 # Drives the real program from outside, as a person would: a real X server, real clicks and
 # keys at the places where the layout puts the controls, and results read back from
 # numir.txt, the message boxes' titles and the status line (through the clipboard).
+# The same scenarios drive the Qt program and, when PROGRAM ends in .exe, the Windows program
+# under Wine (in the prefix that WINEPREFIX names).
 # Usage: e2e_test.sh PROGRAM ARTIFACT_FOLDER   (run under xvfb-run)
 set -uo pipefail
 
 program=$(realpath "$1")
 artifacts=$(realpath -m "$2")
+on_wine=
+[[ $program == *.exe ]] && on_wine=1
 mkdir -p "$artifacts"
 title='NUMIRアシスタント'
 passed=0
@@ -30,7 +34,11 @@ window_named() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" 2
 window_absent() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 
 start_program() {
-    (cd "$work" && exec "$program") &
+    if [[ -n $on_wine ]]; then
+        (cd "$work" && exec wine "$program") &
+    else
+        (cd "$work" && exec "$program") &
+    fi
     app_pid=$!
 }
 
@@ -61,9 +69,10 @@ declare -A at=(
 
 click() { click_twips ${at[$1]}; }
 
+# Home and Shift+End select a line's text in both toolkits' fields.
 type_into() {
     click "$1"
-    xdotool key --clearmodifiers ctrl+a BackSpace
+    xdotool key --clearmodifiers Home shift+End BackSpace
     xdotool type --delay 5 "$2"
 }
 
@@ -73,7 +82,7 @@ status_line() {
     local marker="<nothing copied>"
     printf '%s' "$marker" | xclip -selection clipboard >/dev/null 2>&1
     click Text4
-    xdotool key --clearmodifiers ctrl+a ctrl+c
+    xdotool key --clearmodifiers Home shift+End ctrl+c
     local deadline=$((SECONDS + 2)) copied
     while copied=$(xclip -o -selection clipboard 2>/dev/null); [[ $copied == "$marker" ]]; do
         ((SECONDS < deadline)) || { copied=; break; }
@@ -87,7 +96,11 @@ answer_box() {
     local box
     box=$(window_named "$1") || true
     [[ -n "$box" ]] || fail "no message box titled $1" || return 1
-    xdotool windowfocus --sync "$box" key Return
+    if [[ -n $on_wine ]]; then
+        xdotool key --window "$box" Return # there is no window manager to give it the focus
+    else
+        xdotool windowfocus --sync "$box" key Return
+    fi
     wait_for window_absent "$1" || fail "the box $1 did not close"
 }
 
@@ -104,6 +117,7 @@ stop_program() {
         kill "$app_pid" 2>/dev/null
         wait "$app_pid" 2>/dev/null
     fi
+    [[ -n $on_wine ]] && wineserver -k 2>/dev/null # the program and any Notepad it opened
     app_pid=
     [[ -n "$work" ]] && rm -rf "$work"
     work=
@@ -218,6 +232,16 @@ reset_restores_the_start_state() {
 
 viewer_button_opens_the_file() {
     new_folder_with_marker
+    if [[ -n $on_wine ]]; then
+        start_program
+        wait_for_form || return 1
+        click Command3
+        local notepad
+        notepad=$(timeout 10 xdotool search --sync --onlyvisible --name 'numir\.txt' 2>/dev/null | head -n 1)
+        [[ -n $notepad ]] || fail "no Notepad window on numir.txt appeared" || return 1
+        import -window root "$artifacts/notepad-on-numir.png"
+        return 0
+    fi
     mkdir "$work/bin"
     printf '#!/bin/sh\necho "$@" > "%s/viewer-arguments"\n' "$work" >"$work/bin/xdg-open"
     chmod +x "$work/bin/xdg-open"
@@ -240,6 +264,7 @@ close_button_ends_the_program_cleanly() {
     ((status == 0)) || fail "exit status $status"
 }
 
+# Wine's file dialogs and boxes follow the locale; the prefix itself is made beforehand.
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM

@@ -65,7 +65,7 @@ struct FormUnderTest {
         viewer = ownedViewer.get();
         random = ownedRandom.get();
         form = std::make_unique<Form1Window>(std::move(ownedBoxes), std::move(ownedViewer),
-                                       std::move(ownedRandom));
+                                             std::move(ownedRandom));
         return *form;
     }
     template <class Widget> Widget* control(const char* name) const {
