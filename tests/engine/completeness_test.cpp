@@ -117,6 +117,10 @@ TEST(PassingCounts, TheReportedNarrowSettingIsRefusedAtOnce) {
     EXPECT_EQ(PassingSet(s).counts().odd, 93);
     EXPECT_EQ(validate(s), InputError::CountPreset);
     EXPECT_EQ(inputErrorPrompt(InputError::CountPreset), "予想件数");
+    s.targetCount = 111 + 60; // exactly what a run can reach
+    EXPECT_EQ(validate(s), std::nullopt);
+    s.targetCount += 1;
+    EXPECT_EQ(validate(s), InputError::CountPreset);
 }
 
 } // namespace
