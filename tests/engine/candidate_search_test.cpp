@@ -195,18 +195,7 @@ ReferenceRun referenceRun(const PredictionSettings& s, RandomSource& random, std
     return result;
 }
 
-// The program's source seen only through the interface, so the search takes its general path.
-class Forwarding final : public RandomSource {
-  public:
-    explicit Forwarding(std::uint64_t seed) : inner_(seed) {}
-    void reseed() override { inner_.reseed(); }
-    float unit(std::int64_t attempt, int t) override { return inner_.unit(attempt, t); }
-
-  private:
-    ClockSeededRandom inner_;
-};
-
-TEST_F(SearchTest, GivesTheReferenceRunsLinesAndAttemptsOnBothPaths) {
+TEST_F(SearchTest, GivesTheReferenceRunsLinesAndAttempts) {
     PredictionSettings wide = preset(500, 190), narrow = narrowTwoHundred();
     PredictionSettings hard = narrow; // 3,044 combinations: the live prefixes, not too slow
     hard.previousDrawText = U"013940414243";
@@ -224,18 +213,15 @@ TEST_F(SearchTest, GivesTheReferenceRunsLinesAndAttemptsOnBothPaths) {
             forReference.reseed(); // as the search does at its start
             ReferenceRun expected = referenceRun(settings, forReference, 1 << 30);
             stopped += expected.stopped ? 1 : 0;
-            ClockSeededRandom own(seed);
-            Forwarding general(seed);
-            for (RandomSource* random : std::initializer_list<RandomSource*>{&own, &general}) {
-                PredictionFile file(folder / "numir.txt");
-                ASSERT_FALSE(file.openForRun(false));
-                auto outcome = CandidateSearch(settings).run(file, *random);
-                if (expected.stopped) {
-                    EXPECT_EQ(std::get<SearchStopped>(outcome).attempts, expected.attempts);
-                } else {
-                    EXPECT_EQ(std::get<std::string>(outcome), runReport(expected.attempts));
-                    EXPECT_EQ(lines(), expected.lines);
-                }
+            ClockSeededRandom random(seed);
+            PredictionFile file(folder / "numir.txt");
+            ASSERT_FALSE(file.openForRun(false));
+            auto outcome = CandidateSearch(settings).run(file, random);
+            if (expected.stopped) {
+                EXPECT_EQ(std::get<SearchStopped>(outcome).attempts, expected.attempts);
+            } else {
+                EXPECT_EQ(std::get<std::string>(outcome), runReport(expected.attempts));
+                EXPECT_EQ(lines(), expected.lines);
             }
         }
     EXPECT_GE(stopped, 1); // the narrow "２００件" nearly always stops
