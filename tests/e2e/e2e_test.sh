@@ -37,7 +37,7 @@ wait_for_form() {
 # Each control's clicking point in twips of the client area: inside its rectangle and, for
 # check boxes and option buttons, on the box or circle at their left.
 declare -A at=(
-    [Text1]="300 300" [Check5]="3450 780" [Option3]="570 1530" [Option10]="4290 1890"
+    [Text1]="300 300" [Check5]="3450 780" [Text3]="3840 780" [Check3]="4410 780" [Option3]="570 1530" [Option10]="4290 1890"
     [Option1]="210 2580" [Command1]="2700 2460" [Command2]="4500 2460"
     [Command3]="2700 2940" [Command4]="4500 2940" [Text4]="600 3360"
 )
@@ -84,11 +84,16 @@ startup_with_the_marker_keeps_the_file() {
     [[ $(cat "$work/numir.txt") == $'010203040506\r' ]] || fail "numir.txt changed at start-up"
 }
 
-# A default run, a refused one that leaves the file alone, then one that appends.
+# A run that must hold 43, entered in full width; a refused one that leaves the file alone;
+# then one that appends.
 runs_replace_refuse_and_append() {
     start_program
-    wait_for_form && click Command1 || return 1
+    wait_for_form && click Check3 && click Text3 || return 1
+    printf '４３' | xclip -selection clipboard # pasted: keys for full-width digits are unreliable
+    xdotool key --clearmodifiers ctrl+v
+    click Command1
     wait_for file_size_is 140 || fail "numir.txt holds $(file_size) bytes, not 140" || return 1
+    [[ $(grep -c '43'$'\r''$' "$work/numir.txt") == 10 ]] || fail "not every line holds 43" || return 1
     local report first
     report=$(status_line)
     [[ $report =~ ^\ 予想を書込みました。\ [0-9]+個の組合せから選出$ ]] || fail "status line reads '$report'" || return 1
@@ -121,7 +126,7 @@ viewer_button_opens_the_file() {
     PATH="$work/bin:$PATH" start_program
     wait_for_form && click Command3 || return 1
     if [[ -n $on_wine ]]; then # Wine's own Notepad, titled by the file it opened
-        [[ -n $(timeout 10 xdotool search --sync --onlyvisible --name 'numir\.txt' 2>/dev/null) ]] ||
+        [[ -n $(timeout 10 xdotool search --sync --onlyvisible --name 'numir\.txt - (メモ帳|Notepad)' 2>/dev/null) ]] ||
             fail "no Notepad window on numir.txt appeared" || return 1
         import -window root "$artifacts/notepad-on-numir.png"
     else
