@@ -29,9 +29,8 @@ class Form1 {
     void reset();
     void viewInNotepad();
 
-    TypedInputs readInputs() const;
-
   private:
+    TypedInputs readInputs() const;
     void restoreStartState();
     void showFileError(const FileError& error);
 
