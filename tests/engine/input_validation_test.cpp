@@ -63,6 +63,7 @@ TEST(Validation, ReportsTheFirstFailedCheck) {
     EXPECT_EQ(inputErrorPrompt(Include), "含める番号");
     EXPECT_EQ(inputErrorPrompt(Exclude), "除く番号");
     EXPECT_EQ(inputErrorPrompt(Previous), "前回番号");
+    EXPECT_EQ(inputErrorPrompt(InputError::CountPreset), "予想件数");
     EXPECT_EQ(inputErrorTitle, "入力エラー");
 }
 

@@ -1,0 +1,49 @@
+// What several test files need: a fresh folder per test, byte-exact file reads and writes,
+// and settings written as one line.
+#pragma once
+
+#include "prediction_settings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace numir::testing {
+
+struct TempFolder {
+    TempFolder() { std::filesystem::create_directories(path); }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path operator/(const std::string& name) const { return path / name; }
+
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("numir-test-" + std::to_string(std::random_device()()));
+};
+
+inline std::string readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A number of 0 leaves its box unticked, an empty previous draw its box too.
+inline PredictionSettings settings(double include1, double include2, double exclude1,
+                                   double exclude2, std::u32string previousDraw = U"",
+                                   std::int16_t target = 10, std::int16_t quota = 3) {
+    auto ticked = [](double n) { return OptionalNumber{n != 0, n}; };
+    PredictionSettings s;
+    s.targetCount = target, s.oddSumQuota = quota;
+    s.exclude1 = ticked(exclude1), s.exclude2 = ticked(exclude2);
+    s.include1 = ticked(include1), s.include2 = ticked(include2);
+    s.previousDrawOn = !previousDraw.empty(), s.previousDrawText = std::move(previousDraw);
+    return s;
+}
+
+} // namespace numir::testing
