@@ -15,7 +15,6 @@ namespace {
 using testing::readWholeFile;
 using testing::writeWholeFile;
 using Boxes = std::vector<std::pair<std::string, std::string>>; // title, prompt
-
 using Names = std::set<std::string, std::less<>>;
 
 // The controls as plain values; selecting an option clears the rest of its group.
@@ -32,7 +31,9 @@ class FakeView final : public FormView {
             checked.emplace(c);
     }
     void setEnabled(std::string_view c, bool on) override {
-        on ? (void)disabled.erase(std::string(c)) : (void)disabled.emplace(c);
+        disabled.erase(std::string(c));
+        if (!on)
+            disabled.emplace(c);
     }
     void showStop(std::string_view t, std::string_view p) override { boxes.emplace_back(t, p); }
     bool startViewer(std::string_view name) override {
