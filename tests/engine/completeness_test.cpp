@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 #include <random>
-#include <span>
 #include <vector>
 
 namespace numir {
@@ -66,10 +65,12 @@ TEST(PassingCounts, RefusalMatchesAPlainEnumerationForEveryPreset) {
         auto listed = passing.list(5000);
         EXPECT_EQ(listed.value_or(plainList), plainList);
         EXPECT_EQ(listed.has_value(), plainList.size() <= 5000);
-        bool empty = plain.even + plain.odd == 0; // refused for the field at fault
+        bool empty = plain.even + plain.odd == 0;
         EXPECT_EQ(checkSatisfiable(base).has_value(), empty);
+        if (empty) // refused already, for the field at fault
+            continue;
         // Each preset's target, and the exact boundary of what a run can reach with its quota.
-        for (CountPreset preset : empty ? std::span<const CountPreset>{} : countPresets) {
+        for (CountPreset preset : countPresets) {
             PredictionSettings s = base;
             s.oddSumQuota = preset.oddSumQuota;
             std::int64_t reachable = plain.even + std::min<std::int64_t>(plain.odd, s.oddSumQuota);

@@ -237,13 +237,16 @@ bool Form1Win32::isChecked(std::string_view name) const {
 }
 
 void Form1Win32::setChecked(std::string_view name, bool checked) {
-    const ControlSpec& spec = controlTable[indexOf(name)];
+    std::size_t index = indexOf(name);
+    if (index == controlTable.size())
+        return;
+    const ControlSpec& spec = controlTable[index];
     if (checked && spec.kind == ControlKind::OptionButton)
         for (std::size_t i = 0; i < controlTable.size(); ++i)
             if (controlTable[i].kind == ControlKind::OptionButton &&
                 sameContainer(controlTable[i], spec))
                 SendMessageW(controls_[i], BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(control(name), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(controls_[index], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void Form1Win32::setEnabled(std::string_view name, bool enabled) {
