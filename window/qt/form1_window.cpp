@@ -5,10 +5,14 @@
 #include "control_table.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <map>
 
 namespace numir {
 namespace {
@@ -37,6 +41,15 @@ QWidget* createControl(const ControlSpec& spec, QWidget* parent) {
         return new QPushButton(caption, parent);
     }
     return nullptr;
+}
+
+// Tab stops at the selected button of a group, as it does in a dialog; at its first one while
+// none is selected.
+void keepTabStopAtSelected(QButtonGroup* group) {
+    QAbstractButton* stop =
+        group->checkedButton() ? group->checkedButton() : group->buttons().first();
+    for (QAbstractButton* button : group->buttons())
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 } // namespace
@@ -68,6 +81,10 @@ template <class Widget> Widget* Form1Window::control(std::string_view name) cons
 
 void Form1Window::buildControls() {
     QWidget* previous = nullptr;
+    // Each container's option buttons form one group. Left to themselves, Qt's radio buttons
+    // would count every radio button below their parent as theirs, the presets inside Frame1
+    // included, and take the presets' tab stops away.
+    std::map<std::string_view, QButtonGroup*> groups;
     for (const ControlSpec& spec : controlTable) {
         QWidget* parent = spec.container ? control<QWidget>(spec.container) : this;
         QWidget* widget = createControl(spec, parent);
@@ -79,6 +96,16 @@ void Form1Window::buildControls() {
             widget->setFont(smallButtonFont());
         if (spec.accessibleName)
             widget->setAccessibleName(QString::fromUtf8(spec.accessibleName));
+        if (spec.kind == ControlKind::OptionButton) {
+            QButtonGroup*& group = groups[spec.container ? spec.container : ""];
+            if (!group) {
+                group = new QButtonGroup(this);
+                connect(group, &QButtonGroup::buttonToggled, this,
+                        [group] { keepTabStopAtSelected(group); });
+            }
+            group->addButton(static_cast<QRadioButton*>(widget));
+            keepTabStopAtSelected(group);
+        }
         if (spec.kind == ControlKind::Frame)
             continue; // a frame never takes the focus
         if (previous)
@@ -88,12 +115,22 @@ void Form1Window::buildControls() {
 }
 
 void Form1Window::connectCommands() {
+    // A command gives the focus back where it was: disabling the focused button while the
+    // command works would otherwise push the focus on to the next control.
+    auto keepingFocus = [this](void (Form1::*command)()) {
+        return [this, command] {
+            QPointer<QWidget> focused = QApplication::focusWidget();
+            (form_.*command)();
+            if (focused)
+                focused->setFocus();
+        };
+    };
     connect(control<QPushButton>("Command1"), &QPushButton::clicked, this,
-            [this] { form_.start(); });
+            keepingFocus(&Form1::start));
     connect(control<QPushButton>("Command2"), &QPushButton::clicked, this,
-            [this] { form_.reset(); });
+            keepingFocus(&Form1::reset));
     connect(control<QPushButton>("Command3"), &QPushButton::clicked, this,
-            [this] { form_.viewInNotepad(); });
+            keepingFocus(&Form1::viewInNotepad));
     connect(control<QPushButton>("Command4"), &QPushButton::clicked, this, &QWidget::close);
 }
 

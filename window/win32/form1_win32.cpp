@@ -1,7 +1,9 @@
 #include "form1_win32.h"
 
 #include "control_table.h"
+#include "named_accessible.h"
 
+#include <objbase.h>
 #include <string>
 
 namespace numir {
@@ -36,37 +38,47 @@ std::size_t indexOf(std::string_view name) {
     return controlTable.size();
 }
 
-bool sameContainer(const ControlSpec& a, const ControlSpec& b) {
-    return (a.container == nullptr) == (b.container == nullptr);
+bool isOption(std::size_t index) {
+    return index < controlTable.size() && controlTable[index].kind == ControlKind::OptionButton;
 }
 
-// The class and styles of a control; an option button that follows another in its container
-// continues that group, every other control starts one, so the arrow keys stay inside.
-std::pair<const wchar_t*, DWORD> windowKind(std::size_t index) {
-    const ControlSpec& spec = controlTable[index];
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    bool continuesGroup = false;
-    for (std::size_t i = index; i-- > 0;)
-        if (sameContainer(controlTable[i], spec)) {
-            continuesGroup = spec.kind == ControlKind::OptionButton &&
-                             controlTable[i].kind == ControlKind::OptionButton;
-            break;
-        }
-    if (!continuesGroup)
-        style |= WS_GROUP;
+// Option buttons group by their container in the table: the window's two, Frame1's eight.
+bool sameGroup(std::size_t a, std::size_t b) {
+    const char* x = controlTable[a].container;
+    const char* y = controlTable[b].container;
+    return isOption(a) && isOption(b) && (x == y || (x && y && std::string_view(x) == y));
+}
+
+// Every control is the window's own child, so the dialog manager walks them in the table's
+// order; Frame1 only draws its box around the presets. Option buttons are checked by the
+// window itself, since a group's members need not stand next to each other, and only the
+// selected one is a tab stop.
+std::pair<const wchar_t*, DWORD> windowKind(const ControlSpec& spec) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP;
     switch (spec.kind) {
     case ControlKind::TextField:
         return {L"EDIT", style | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT};
     case ControlKind::CheckBox:
         return {L"BUTTON", style | WS_TABSTOP | BS_AUTOCHECKBOX};
     case ControlKind::OptionButton:
-        return {L"BUTTON", style | WS_TABSTOP | BS_AUTORADIOBUTTON};
+        return {L"BUTTON", style | BS_RADIOBUTTON};
     case ControlKind::Frame:
         return {L"BUTTON", style | BS_GROUPBOX};
     case ControlKind::PushButton:
         break;
     }
     return {L"BUTTON", style | WS_TABSTOP | BS_PUSHBUTTON};
+}
+
+// A control's rectangle in twips of the client area.
+RECT placeOf(const ControlSpec& spec) {
+    int left = spec.left, top = spec.top;
+    if (spec.container) {
+        const ControlSpec& container = controlTable[indexOf(spec.container)];
+        left += container.left;
+        top += container.top;
+    }
+    return {left, top, left + spec.width, top + spec.height};
 }
 
 UINT dpiOf(HWND window) {
@@ -96,6 +108,8 @@ HFONT japaneseFont(const wchar_t* face, int pixelsAt96, bool fixedPitch, UINT dp
 } // namespace
 
 Form1Win32::Form1Win32(HINSTANCE instance) : instance_(instance), form_(*this, random_) {
+    // The accessible names are handed to screen readers through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProcedure;
@@ -118,20 +132,20 @@ Form1Win32::~Form1Win32() {
     for (HFONT font : fonts_)
         if (font)
             DeleteObject(font);
+    CoUninitialize();
 }
 
 void Form1Win32::createControls() {
     for (std::size_t i = 0; i < controlTable.size(); ++i) {
         const ControlSpec& spec = controlTable[i];
-        auto [className, style] = windowKind(i);
-        HWND parent = spec.container ? control(spec.container) : window_;
-        DWORD extended = spec.kind == ControlKind::TextField ? WS_EX_CLIENTEDGE
-                         : spec.kind == ControlKind::Frame   ? WS_EX_CONTROLPARENT
-                                                             : 0;
+        auto [className, style] = windowKind(spec);
+        DWORD extended = spec.kind == ControlKind::TextField ? WS_EX_CLIENTEDGE : 0;
         controls_[i] = CreateWindowExW(
-            extended, className, widen(spec.caption).c_str(), style, 0, 0, 0, 0, parent,
+            extended, className, widen(spec.caption).c_str(), style, 0, 0, 0, 0, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + static_cast<int>(i))),
             instance_, nullptr);
+        if (spec.accessibleName)
+            giveAccessibleName(controls_[i], widen(spec.accessibleName));
     }
 }
 
@@ -143,7 +157,8 @@ void Form1Win32::applyLayout(UINT dpi) {
               japaneseFont(L"ＭＳ Ｐゴシック", 11, false, dpi)};
     for (std::size_t i = 0; i < controlTable.size(); ++i) {
         const ControlSpec& spec = controlTable[i];
-        MoveWindow(controls_[i], scaled(spec.left, dpi), scaled(spec.top, dpi),
+        RECT place = placeOf(spec);
+        MoveWindow(controls_[i], scaled(place.left, dpi), scaled(place.top, dpi),
                    scaled(spec.width, dpi), scaled(spec.height, dpi), FALSE);
         HFONT font = spec.font == ControlFont::FixedGothic         ? fonts_[1]
                      : spec.font == ControlFont::SmallProportional ? fonts_[2]
@@ -168,12 +183,36 @@ void Form1Win32::show(int showCommand) {
 int Form1Win32::runMessageLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN && moveWithinOptionGroup(message.hwnd, message.wParam))
+            continue;
         if (IsDialogMessageW(window_, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+// The arrow keys move to the next or previous button of the group, in the table's order and
+// round the end, and select it, as they do in a dialog's option group.
+bool Form1Win32::moveWithinOptionGroup(HWND from, WPARAM key) {
+    std::size_t index = indexOf(from);
+    if (!isOption(index))
+        return false;
+    std::size_t step;
+    if (key == VK_RIGHT || key == VK_DOWN)
+        step = 1;
+    else if (key == VK_LEFT || key == VK_UP)
+        step = controlTable.size() - 1;
+    else
+        return false;
+    std::size_t next = index;
+    do
+        next = (next + step) % controlTable.size();
+    while (!sameGroup(next, index));
+    setChecked(controlTable[next].name, true);
+    SetFocus(controls_[next]);
+    return true;
 }
 
 LRESULT CALLBACK Form1Win32::windowProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -191,18 +230,21 @@ LRESULT CALLBACK Form1Win32::windowProcedure(HWND window, UINT message, WPARAM w
 LRESULT Form1Win32::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(w) == BN_CLICKED) {
-            std::size_t index = static_cast<std::size_t>(LOWORD(w) - firstControlId);
-            std::string_view name = index < controlTable.size() ? controlTable[index].name : "";
-            if (name == "Command1")
-                form_.start();
-            else if (name == "Command2")
-                form_.reset();
-            else if (name == "Command3")
-                form_.viewInNotepad();
-            else if (name == "Command4")
-                DestroyWindow(window_); // Close, without a busy state
+        if (HIWORD(w) == BN_CLICKED)
+            onClicked(static_cast<std::size_t>(LOWORD(w) - firstControlId));
+        return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: remember the focused control when another window comes to the
+        // front (a box, another program), and give the focus back when this one returns.
+        if (LOWORD(w) == WA_INACTIVE) {
+            if (indexOf(GetFocus()) < controlTable.size())
+                lastFocus_ = GetFocus();
+        } else {
+            restoreFocus();
         }
+        return 0;
+    case WM_SETFOCUS:
+        restoreFocus();
         return 0;
     case WM_DPICHANGED:
         applyLayout(HIWORD(w));
@@ -215,9 +257,47 @@ LRESULT Form1Win32::handle(UINT message, WPARAM w, LPARAM l) {
     }
 }
 
+void Form1Win32::onClicked(std::size_t index) {
+    if (index >= controlTable.size())
+        return;
+    std::string_view name = controlTable[index].name;
+    if (isOption(index))
+        setChecked(name, true);
+    else if (name == "Command1")
+        keepingFocus([this] { form_.start(); });
+    else if (name == "Command2")
+        keepingFocus([this] { form_.reset(); });
+    else if (name == "Command3")
+        keepingFocus([this] { form_.viewInNotepad(); });
+    else if (name == "Command4")
+        DestroyWindow(window_); // Close, without a busy state
+}
+
+template <class Command> void Form1Win32::keepingFocus(Command command) {
+    if (indexOf(GetFocus()) < controlTable.size())
+        lastFocus_ = GetFocus();
+    command();
+    restoreFocus();
+}
+
+// The control that had the focus last, or the first one of the tab order. A control that is
+// disabled for the moment gets it back once its command has ended.
+void Form1Win32::restoreFocus() {
+    HWND target = lastFocus_ ? lastFocus_ : controls_[0];
+    if (IsWindowEnabled(target))
+        SetFocus(target);
+}
+
 HWND Form1Win32::control(std::string_view name) const {
-    std::size_t index = indexOf(name);
+    std::size_t index = numir::indexOf(name);
     return index < controls_.size() ? controls_[index] : nullptr;
+}
+
+std::size_t Form1Win32::indexOf(HWND window) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (window && controls_[i] == window)
+            return i;
+    return controls_.size();
 }
 
 std::string Form1Win32::text(std::string_view name) const {
@@ -237,16 +317,37 @@ bool Form1Win32::isChecked(std::string_view name) const {
 }
 
 void Form1Win32::setChecked(std::string_view name, bool checked) {
-    std::size_t index = indexOf(name);
+    std::size_t index = numir::indexOf(name);
     if (index == controlTable.size())
         return;
-    const ControlSpec& spec = controlTable[index];
-    if (checked && spec.kind == ControlKind::OptionButton)
+    if (checked && isOption(index))
         for (std::size_t i = 0; i < controlTable.size(); ++i)
-            if (controlTable[i].kind == ControlKind::OptionButton &&
-                sameContainer(controlTable[i], spec))
+            if (i != index && sameGroup(i, index))
                 SendMessageW(controls_[i], BM_SETCHECK, BST_UNCHECKED, 0);
     SendMessageW(controls_[index], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (isOption(index))
+        updateTabStops(index);
+}
+
+// Tab stops at the selected button of a group; at its first one while none is selected.
+void Form1Win32::updateTabStops(std::size_t option) {
+    std::size_t first = controlTable.size(), selected = controlTable.size();
+    for (std::size_t i = 0; i < controlTable.size(); ++i) {
+        if (!sameGroup(i, option))
+            continue;
+        if (first == controlTable.size())
+            first = i;
+        if (SendMessageW(controls_[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
+            selected = i;
+    }
+    std::size_t stop = selected < controlTable.size() ? selected : first;
+    for (std::size_t i = 0; i < controlTable.size(); ++i) {
+        if (!sameGroup(i, option))
+            continue;
+        LONG_PTR style = GetWindowLongPtrW(controls_[i], GWL_STYLE);
+        style = i == stop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP);
+        SetWindowLongPtrW(controls_[i], GWL_STYLE, style);
+    }
 }
 
 void Form1Win32::setEnabled(std::string_view name, bool enabled) {

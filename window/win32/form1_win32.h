@@ -1,6 +1,8 @@
 // The program's window in the Win32 API: creates its 26 child windows from the control table
-// in tab order, scales the layout to the window's DPI, delivers the buttons' clicks to Form1
-// and gives Form1 the controls' contents. What the window does is Form1's.
+// in tab order, scales the layout to the window's DPI, keeps the keyboard focus and the tab
+// stops of the option groups as a dialog does, names the caption-less controls for screen
+// readers, delivers the buttons' clicks to Form1 and gives Form1 the controls' contents.
+// What the window does is Form1's.
 #pragma once
 
 #include "form1.h"
@@ -38,10 +40,18 @@ class Form1Win32 final : public FormView {
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void createControls();
     void applyLayout(UINT dpi);
+    void onClicked(std::size_t index);
+    // A command keeps the focus where it was: its busy state and boxes take it away.
+    template <class Command> void keepingFocus(Command command);
+    void restoreFocus();
+    bool moveWithinOptionGroup(HWND from, WPARAM key);
+    void updateTabStops(std::size_t option);
     HWND control(std::string_view name) const;
+    std::size_t indexOf(HWND window) const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
+    HWND lastFocus_ = nullptr; // the control to give the focus back to
     std::array<HWND, 26> controls_{};
     std::array<HFONT, 3> fonts_{}; // window, number fields, small button
     ClockSeededRandom random_;
