@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
     g++ cmake make pkg-config
-    qt6-base-dev fonts-ipafont-gothic
+    qt6-base-dev qt6-svg-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format locales
     xvfb xauth xdotool xclip x11-utils imagemagick
-    desktop-file-utils
-    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+    desktop-file-utils icoutils
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686
+    wine wine64 python3
 )
 
 missing=()
@@ -25,6 +26,17 @@ if ((${#missing[@]} > 0)); then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The 32-bit Windows program's tests need 32-bit Wine. Where the kernel cannot run 32-bit
+# programs, installing it would break Wine altogether: the wine command would pick the
+# 32-bit loader and fail for every program.
+if bash "$(dirname "$0")/can-run-32-bit.sh" &&
+    ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    echo "Installing: wine32:i386"
+    dpkg --add-architecture i386
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
 fi
 
 # The conversion tests prove that typed numbers do not follow a decimal-comma locale; the

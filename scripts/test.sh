@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks the formatting, builds everything warning-free and runs
 # every test: the Linux build, the engine's tests once more under AddressSanitizer and UBSan,
-# and the Windows build cross-compiled and run under Wine.
+# the Windows downloads (x64 and x86) with their tests under Wine, and a second build of the
+# downloads elsewhere that must give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +22,27 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_WERROR=ON
 cmake --build build-sanitize -j "$(nproc)"
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
 
-echo "== Windows program under Wine"
-bash scripts/build-windows.sh -DNUMIR_WERROR=ON
+echo "== Windows programs: the downloads, then their tests under Wine"
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+bash scripts/build-windows.sh x64 -DNUMIR_WERROR=ON
+bash scripts/release.sh
+bash tests/release/release_test.sh dist "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)" \
+    "$(sed -n 's/.*programVersion = "\(.*\)";/\1/p' build-windows/generated/numir_version.h)"
+rm -rf build-windows/from-zip
+python3 -m zipfile -e dist/numir-assistant-*-windows-x64.zip build-windows/from-zip
+# The end-to-end scenarios drive the program as users get it, out of the x64 download.
+cmake -S . -B build-windows -DNUMIR_E2E_PROGRAM="$PWD/build-windows/from-zip/numir-assistant.exe" >/dev/null
 ctest --test-dir build-windows --output-on-failure
+if bash scripts/can-run-32-bit.sh; then
+    bash scripts/build-windows.sh x86 -DNUMIR_WERROR=ON
+    ctest --test-dir build-windows-x86 --output-on-failure -E end_to_end
+else
+    echo "The x86 program's tests were not run: this machine's kernel cannot run 32-bit programs."
+fi
+
+echo "== the downloads are the same bytes when built again elsewhere"
+again=$(mktemp -d)
+git ls-files -z | xargs -0 cp --parents -t "$again"
+(cd "$again" && bash scripts/release.sh >/dev/null)
+cmp dist/SHA256SUMS "$again/dist/SHA256SUMS"
+rm -rf "$again"

@@ -1,6 +1,7 @@
 #include "application_setup.h"
 
 #include "numir_icon.xpm"
+#include "numir_version.h"
 
 #include <QApplication>
 #include <QFont>
@@ -35,7 +36,7 @@ void registerFontSubstitutes() {
 
 void prepareApplication(QApplication& application) {
     QApplication::setApplicationName(QStringLiteral("NUMIRアシスタント"));
-    QApplication::setApplicationVersion(QString::fromLatin1(applicationVersion));
+    QApplication::setApplicationVersion(QString::fromLatin1(programVersion));
     QApplication::setWindowIcon(applicationIcon());
     // The fixed layout leaves room for Fusion's indicators; other styles may draw them larger.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))

@@ -8,8 +8,6 @@ class QIcon;
 
 namespace numir {
 
-inline constexpr const char* applicationVersion = "1.00.0002";
-
 void prepareApplication(QApplication& application);
 
 // Registers stand-ins for the two Japanese faces where they are not installed.
