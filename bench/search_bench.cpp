@@ -1,11 +1,13 @@
 // How long the window stays frozen: counting the passing combinations, and whole runs of the
 // slowest settings found for each preset, over 100 seeds each (each repetition is a new seed).
 #include "candidate_search.h"
+#include "first_picks.h"
 #include "input_validation.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -41,14 +43,15 @@ void CountPassing(benchmark::State& state, Narrow narrow) {
 BENCHMARK_CAPTURE(CountPassing, NoFilters, Narrow{500, 190, 0, 0, 0, 0, nullptr});
 BENCHMARK_CAPTURE(CountPassing, Narrow, Narrow{200, 60, 1, 2, 43, 42, U"000000000003"});
 
-// Validation, the search and the file, as one press of Start; a new seed every time.
-void WholeRun(benchmark::State& state, Narrow narrow) {
+// Validation, the search and the file, as one press of Start; a new seed every time. The
+// screening path is the fastest this processor runs unless a row names one.
+void WholeRun(benchmark::State& state, Narrow narrow, ScreenPath screen = fastestScreenPath()) {
     PredictionSettings settings = settingsOf(narrow);
     auto path = std::filesystem::temp_directory_path() / "numir-bench.txt";
     // Each repetition calls this anew: a counter across them gives every one its own seed,
     // 1, 2, 3, ... for each setting, so the figures can be reproduced.
-    static std::map<const char32_t*, std::uint64_t> repetitions;
-    ClockSeededRandom random(++repetitions[narrow.previousDraw] * 1000 + narrow.target);
+    static std::map<std::pair<const char32_t*, ScreenPath>, std::uint64_t> repetitions;
+    ClockSeededRandom random(++repetitions[{narrow.previousDraw, screen}] * 1000 + narrow.target);
     double attempts = 0, stopped = 0;
     for (auto _ : state) {
         if (validate(settings)) {
@@ -58,7 +61,8 @@ void WholeRun(benchmark::State& state, Narrow narrow) {
         PredictionFile file(path);
         if (file.openForRun(false))
             state.SkipWithError("cannot open the file");
-        auto outcome = CandidateSearch(settings).run(file, random);
+        auto outcome = CandidateSearch(settings, std::numeric_limits<std::int32_t>::max(), screen)
+                           .run(file, random);
         if (auto* done = std::get_if<std::string>(&outcome))
             attempts += std::stod(done->substr(std::string(" 予想を書込みました。 ").size()));
         else if (auto* stop = std::get_if<SearchStopped>(&outcome))
@@ -71,14 +75,31 @@ void WholeRun(benchmark::State& state, Narrow narrow) {
     std::filesystem::remove(path);
 }
 
+double slowest(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
+
 #define NARROW_RUN(name, ...)                                                                      \
     BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__})                                         \
         ->Unit(benchmark::kMillisecond)                                                            \
         ->Iterations(1)                                                                            \
         ->Repetitions(100)                                                                         \
-        ->ComputeStatistics("max", [](const std::vector<double>& v) {                              \
-            return *std::max_element(v.begin(), v.end());                                          \
-        })
+        ->ComputeStatistics("max", slowest)
+
+// The hardest settings found for 500 and 200 lines, 1,000 seeds on each screening path.
+#define HARDEST_RUN(name, path, ...)                                                               \
+    BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__}, ScreenPath::path)                       \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->Iterations(1)                                                                            \
+        ->Repetitions(1000)                                                                        \
+        ->ComputeStatistics("max", slowest)
+#define HARDEST_RUNS(path)                                                                         \
+    HARDEST_RUN(Hardest500_##path, path, 500, 190, 1, 2, 33, 36, U"000000001000");                 \
+    HARDEST_RUN(Hardest200_##path, path, 200, 60, 1, 2, 32, 42, U"000000000300")
+
+HARDEST_RUNS(Avx2);
+HARDEST_RUNS(Sse2);
+HARDEST_RUNS(Portable);
 
 NARROW_RUN(Plain500, 500, 190, 0, 0, 0, 0, nullptr);
 NARROW_RUN(Old500, 500, 190, 1, 2, 38, 37, U"013940414243");

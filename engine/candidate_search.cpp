@@ -3,11 +3,13 @@
 #include "first_picks.h"
 #include "live_prefixes.h"
 #include "run_state.h"
+#include "two_thread_screen.h"
 
 #include <algorithm>
 #include <bit>
 #include <memory>
 #include <optional>
+#include <span>
 #include <type_traits>
 
 namespace numir {
@@ -32,13 +34,12 @@ SixRanks ranksOf(const SixUnits& units) {
 }
 
 // The program's own source gives 24 bits over 2^24, whose rank integers compute exactly.
-SixRanks ranksOf(const ClockSeededRandom& random, std::int64_t attempt) {
-    auto k = static_cast<std::uint64_t>(attempt);
+SixRanks ranksOf(const std::array<std::uint32_t, 6>& six) {
     auto rank = [](std::uint64_t bits, unsigned remaining) {
         return static_cast<int>((bits * remaining) >> 24);
     };
-    return {rank(random.bits(k, 0), 43), rank(random.bits(k, 1), 42), rank(random.bits(k, 2), 41),
-            rank(random.bits(k, 3), 40), rank(random.bits(k, 4), 39), rank(random.bits(k, 5), 38)};
+    return {rank(six[0], 43), rank(six[1], 42), rank(six[2], 41),
+            rank(six[3], 40), rank(six[4], 39), rank(six[5], 38)};
 }
 
 // Each draw takes the r-th number still in the pool. Rather than shift a pool, the ranks are
@@ -83,8 +84,9 @@ enum class Verdict { Rejected, Accepted, Stopped };
 template <class Source> class Run {
   public:
     Run(const PredictionSettings& settings, const CombinationFilter& filter,
-        const PassingSet& passing, PredictionFile& file, Source& random)
-        : filter_(filter), file_(file), random_(random), state_(settings, passing.counts()) {
+        const PassingSet& passing, PredictionFile& file, Source& random, ScreenPath path)
+        : filter_(filter), file_(file), random_(random), path_(path),
+          state_(settings, passing.counts()) {
         auto all = passing.list(livePrefixLimit);
         if (!all)
             return;
@@ -101,23 +103,24 @@ template <class Source> class Run {
     RunOutcome run(std::int32_t attemptLimit) {
         if (!state_.targetReachable())
             return SearchStopped{0};
-        std::array<std::uint16_t, screenBlock> survivors{};
+        // A hard run of the program's own source screens on two cores where there are two.
+        std::optional<TwoThreadScreen> twoThreads;
+        if constexpr (std::is_same_v<Source, ClockSeededRandom>)
+            if (live_ && TwoThreadScreen::worthwhile())
+                twoThreads.emplace(random_, path_);
+        const std::int64_t stretch = twoThreads ? 16 * screenBlock : screenBlock;
         for (std::int64_t attempt = 0; attempt < attemptLimit;) {
-            auto count = static_cast<std::size_t>(
-                std::min<std::int64_t>(screenBlock, attemptLimit - attempt));
-            std::size_t kept = screen(attempt, count, survivors.data());
-            for (std::size_t i = 0; i < kept; ++i) {
-                std::int64_t current = attempt + survivors[i];
-                auto attempts = static_cast<std::int32_t>(current + 1);
+            auto count = static_cast<std::size_t>(std::min(stretch, attemptLimit - attempt));
+            std::span<const std::uint32_t> survivors =
+                twoThreads ? twoThreads->screen(static_cast<std::uint64_t>(attempt), count,
+                                                live_->tripleTable())
+                           : screen(attempt, count);
+            for (std::uint32_t offset : survivors) {
+                std::int64_t current = attempt + offset;
                 if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
                     continue;
-                Verdict verdict = judge(drawSix(ranks(current)));
-                if (verdict == Verdict::Stopped)
-                    return SearchStopped{attempts};
-                if (verdict == Verdict::Accepted && writeError_)
-                    return *writeError_;
-                if (verdict == Verdict::Accepted && state_.finished())
-                    return finish(attempts);
+                if (auto end = judgeAttempt(current))
+                    return *end;
             }
             attempt += static_cast<std::int64_t>(count);
         }
@@ -125,32 +128,48 @@ template <class Source> class Run {
     }
 
   private:
+    // Judges one attempt's six picks; the run's outcome once it ends there. A survivor of a
+    // table from before a stretch's acceptances needs no second look: a candidate that is no
+    // longer live is judged like any other.
+    std::optional<RunOutcome> judgeAttempt(std::int64_t attempt) {
+        auto attempts = static_cast<std::int32_t>(attempt + 1);
+        Verdict verdict = judge(drawSix(ranks(attempt)));
+        if (verdict == Verdict::Stopped)
+            return SearchStopped{attempts};
+        if (verdict == Verdict::Accepted && writeError_)
+            return *writeError_;
+        if (verdict == Verdict::Accepted && state_.finished())
+            return finish(attempts);
+        return std::nullopt;
+    }
+
     // The attempts of a block that their first picks do not rule out. The program's own
     // source goes through the vector sieve of the first three picks.
-    std::size_t screen(std::int64_t attempt, std::size_t count, std::uint16_t* survivors) {
+    std::span<const std::uint32_t> screen(std::int64_t attempt, std::size_t count) {
+        survivors_.clear();
         if (!live_) {
             for (std::size_t i = 0; i < count; ++i)
-                survivors[i] = static_cast<std::uint16_t>(i);
-            return count;
+                survivors_.push_back(static_cast<std::uint32_t>(i));
+            return survivors_;
         }
         if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
-            return screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
-                                      live_->tripleTable(), survivors);
+            std::array<std::uint16_t, screenBlock> kept;
+            std::size_t n = screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
+                                               live_->tripleTable(), kept.data(), path_);
+            survivors_.assign(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(n));
         } else {
             std::array<float, screenBlock> units;
             random_.firstUnits(attempt, std::span(units.data(), count));
-            std::size_t kept = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                survivors[kept] = static_cast<std::uint16_t>(i);
-                kept += live_->startsWith(rankOf(units[i], 43) + 1) ? 1 : 0;
-            }
-            return kept;
+            for (std::size_t i = 0; i < count; ++i)
+                if (live_->startsWith(rankOf(units[i], 43) + 1))
+                    survivors_.push_back(static_cast<std::uint32_t>(i));
         }
+        return survivors_;
     }
 
     SixRanks ranks(std::int64_t attempt) {
         if constexpr (std::is_same_v<Source, ClockSeededRandom>)
-            return ranksOf(random_, attempt);
+            return ranksOf(random_.sixBits(static_cast<std::uint64_t>(attempt)));
         else
             return ranksOf(random_.units(attempt));
     }
@@ -205,10 +224,12 @@ template <class Source> class Run {
     const CombinationFilter& filter_;
     PredictionFile& file_;
     Source& random_;
+    ScreenPath path_;
     RunState state_;
     std::unique_ptr<LivePrefixes> live_;
     std::vector<NumberMask> oddCombinations_;
     std::optional<FileError> writeError_;
+    std::vector<std::uint32_t> survivors_;
 };
 
 } // namespace
@@ -237,17 +258,20 @@ std::string lineText(const Candidate& candidate) {
     return line;
 }
 
-CandidateSearch::CandidateSearch(const PredictionSettings& settings, std::int32_t attemptLimit)
-    : settings_(settings), filter_(settings), passing_(settings), attemptLimit_(attemptLimit) {}
+CandidateSearch::CandidateSearch(const PredictionSettings& settings, std::int32_t attemptLimit,
+                                 ScreenPath path)
+    : settings_(settings), filter_(settings), passing_(settings), attemptLimit_(attemptLimit),
+      path_(path) {}
 
 RunOutcome CandidateSearch::run(PredictionFile& file, RandomSource& random) const {
     random.reseed();
     // The program's own source is known here, so its values are computed inline.
     RunOutcome outcome = [&]() -> RunOutcome {
         if (auto* own = dynamic_cast<ClockSeededRandom*>(&random))
-            return Run<ClockSeededRandom>(settings_, filter_, passing_, file, *own)
+            return Run<ClockSeededRandom>(settings_, filter_, passing_, file, *own, path_)
                 .run(attemptLimit_);
-        return Run<RandomSource>(settings_, filter_, passing_, file, random).run(attemptLimit_);
+        return Run<RandomSource>(settings_, filter_, passing_, file, random, path_)
+            .run(attemptLimit_);
     }();
     if (!std::holds_alternative<std::string>(outcome))
         file.abandon();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "combination_filter.h"
+#include "first_picks.h"
 #include "passing_set.h"
 #include "prediction_file.h"
 #include "prediction_settings.h"
@@ -50,8 +51,11 @@ inline constexpr std::int64_t livePrefixLimit = 20000;
 
 class CandidateSearch {
   public:
+    // path: the vector code that screens the program's own source; measurements and tests
+    // choose one, the program takes the fastest.
     explicit CandidateSearch(const PredictionSettings& settings,
-                             std::int32_t attemptLimit = std::numeric_limits<std::int32_t>::max());
+                             std::int32_t attemptLimit = std::numeric_limits<std::int32_t>::max(),
+                             ScreenPath path = fastestScreenPath());
 
     RunOutcome run(PredictionFile& file, RandomSource& random) const;
 
@@ -60,6 +64,7 @@ class CandidateSearch {
     CombinationFilter filter_;
     PassingSet passing_;
     std::int32_t attemptLimit_;
+    ScreenPath path_;
 };
 
 } // namespace numir

@@ -1,6 +1,8 @@
 #include "random_source.h"
 
+#include <algorithm>
 #include <chrono>
+#include <random>
 
 namespace numir {
 
@@ -16,7 +18,7 @@ SixUnits RandomSource::units(std::int64_t attempt) {
     return six;
 }
 
-ClockSeededRandom::ClockSeededRandom() {
+ClockSeededRandom::ClockSeededRandom() : processTag_(std::random_device()()) {
     reseed();
 }
 
@@ -24,20 +26,22 @@ ClockSeededRandom::ClockSeededRandom(std::uint64_t firstSeed) : nextSeed_(firstS
     reseed();
 }
 
+// The clock's count of nanoseconds; a run that starts within the same tick as the one before
+// takes the next count, so no two runs of one program share a sequence, and the process tag
+// keeps two programs started in the same tick apart.
 void ClockSeededRandom::reseed() {
     if (nextSeed_) {
         seed((*nextSeed_)++);
         return;
     }
-    auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    seed(static_cast<std::uint64_t>(now));
+    auto now = static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    lastClockSeed_ = std::max(now, lastClockSeed_ + 1);
+    seed(lastClockSeed_);
 }
 
 void ClockSeededRandom::seed(std::uint64_t seed) {
-    std::uint64_t keys = mix64(seed + golden);
-    keys_ = {static_cast<std::uint32_t>(keys), static_cast<std::uint32_t>(keys >> 32),
-             static_cast<std::uint32_t>(mix64(seed + 3 * golden))};
-    laterKey_ = mix64(seed + 2 * golden);
+    key_ = {static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32) ^ processTag_};
 }
 
 } // namespace numir
