@@ -3,7 +3,6 @@
 #include "first_picks.h"
 #include "live_prefixes.h"
 #include "run_state.h"
-#include "two_thread_screen.h"
 
 #include <algorithm>
 #include <bit>
@@ -103,19 +102,10 @@ template <class Source> class Run {
     RunOutcome run(std::int32_t attemptLimit) {
         if (!state_.targetReachable())
             return SearchStopped{0};
-        // A hard run of the program's own source screens on two cores where there are two.
-        std::optional<TwoThreadScreen> twoThreads;
-        if constexpr (std::is_same_v<Source, ClockSeededRandom>)
-            if (live_ && TwoThreadScreen::worthwhile())
-                twoThreads.emplace(random_, path_);
-        const std::int64_t stretch = twoThreads ? 16 * screenBlock : screenBlock;
         for (std::int64_t attempt = 0; attempt < attemptLimit;) {
-            auto count = static_cast<std::size_t>(std::min(stretch, attemptLimit - attempt));
-            std::span<const std::uint32_t> survivors =
-                twoThreads ? twoThreads->screen(static_cast<std::uint64_t>(attempt), count,
-                                                live_->tripleTable())
-                           : screen(attempt, count);
-            for (std::uint32_t offset : survivors) {
+            auto count = static_cast<std::size_t>(
+                std::min<std::int64_t>(screenBlock, attemptLimit - attempt));
+            for (std::uint32_t offset : screen(attempt, count)) {
                 std::int64_t current = attempt + offset;
                 if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
                     continue;
@@ -128,9 +118,9 @@ template <class Source> class Run {
     }
 
   private:
-    // Judges one attempt's six picks; the run's outcome once it ends there. A survivor of a
-    // table from before a stretch's acceptances needs no second look: a candidate that is no
-    // longer live is judged like any other.
+    // Judges one attempt's six picks; the run's outcome once it ends there. A survivor of the
+    // program's own source needs no second look after an acceptance earlier in its block: a
+    // candidate that is no longer live is judged like any other.
     std::optional<RunOutcome> judgeAttempt(std::int64_t attempt) {
         auto attempts = static_cast<std::int32_t>(attempt + 1);
         Verdict verdict = judge(drawSix(ranks(attempt)));

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config
     qt6-base-dev qt6-svg-dev fonts-ipafont-gothic
-    libgtest-dev libgmock-dev libbenchmark-dev librandom123-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
     clang-format locales
     xvfb xauth xdotool xclip x11-utils imagemagick
     desktop-file-utils icoutils

@@ -1,9 +1,8 @@
 // Reads the running Windows program from outside, through the calls screen readers and
-// test tools use: which control has the keyboard focus (GetGUIThreadInfo), and each
-// control's accessible name (AccessibleObjectFromWindow). Prints UTF-8, one line each.
-//   win_probe focus        the focused control's table name, "window" or "none"
-//   win_probe names        "Name<TAB>accessible name" for every control of the table
-//   win_probe trail N      the focused control each time it changes, N times (5 s at most)
+// test tools use, and prints UTF-8, one line each:
+//   win_probe names     "Name<TAB>accessible name" of every control (AccessibleObjectFromWindow)
+//   win_probe trail N   the focused control's name now and each time it changes, N times at
+//                       most in five seconds (GetGUIThreadInfo)
 #include "control_table.h"
 
 #include <cstdio>
@@ -13,51 +12,34 @@
 #include <string>
 #include <windows.h>
 
-using namespace numir;
-
 namespace {
 
-constexpr int firstControlId = 100;
+constexpr int firstControlId = 100; // the program's identifiers, in table order
 
-std::string utf8(const wchar_t* wide, int length) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-HWND form() {
-    return FindWindowW(nullptr, L"NUMIRアシスタント");
-}
-
-std::string focusedControl(HWND window) {
+std::string focused(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
-        !info.hwndFocus)
-        return "none";
-    if (info.hwndFocus == window)
-        return "window";
-    if (GetParent(info.hwndFocus) != window)
-        return "other";
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     auto index = static_cast<std::size_t>(GetDlgCtrlID(info.hwndFocus) - firstControlId);
-    return index < controlTable.size() ? controlTable[index].name : "other";
+    if (GetParent(info.hwndFocus) != window || index >= numir::controlTable.size())
+        return info.hwndFocus == window ? "window" : "none";
+    return numir::controlTable[index].name;
 }
 
 std::string accessibleName(HWND control) {
     IAccessible* object = nullptr;
+    BSTR name = nullptr;
+    VARIANT self{};
+    self.vt = VT_I4; // CHILDID_SELF
     if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
                                           IID_IAccessible, reinterpret_cast<void**>(&object))))
         return "(no object)";
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    HRESULT result = object->get_accName(self, &name);
+    object->get_accName(self, &name);
     object->Release();
-    if (FAILED(result) || !name)
-        return "";
-    std::string text = utf8(name, static_cast<int>(SysStringLen(name)));
+    auto length = static_cast<int>(SysStringLen(name));
+    std::string text(static_cast<std::size_t>(length) * 3, '\0');
+    text.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_UTF8, 0, name, length, text.data(), length * 3, nullptr, nullptr)));
     SysFreeString(name);
     return text;
 }
@@ -65,35 +47,26 @@ std::string accessibleName(HWND control) {
 } // namespace
 
 int main(int argc, char** argv) {
+    HWND window = FindWindowW(nullptr, L"NUMIRアシスタント");
     std::string command = argc > 1 ? argv[1] : "";
-    HWND window = form();
-    if (!window) {
-        std::puts("no window");
+    if (!window || (command != "names" && command != "trail"))
         return 1;
+    if (command == "names") {
+        CoInitialize(nullptr);
+        for (std::size_t i = 0; i < numir::controlTable.size(); ++i)
+            std::printf(
+                "%s\t%s\n", numir::controlTable[i].name,
+                accessibleName(GetDlgItem(window, firstControlId + static_cast<int>(i))).c_str());
+        return 0;
     }
-    if (command == "focus") {
-        std::puts(focusedControl(window).c_str());
-    } else if (command == "names") {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        for (std::size_t i = 0; i < controlTable.size(); ++i) {
-            HWND control = GetDlgItem(window, firstControlId + static_cast<int>(i));
-            std::printf("%s\t%s\n", controlTable[i].name, accessibleName(control).c_str());
+    std::string last;
+    int changes = argc > 2 ? std::atoi(argv[2]) : 0;
+    for (DWORD start = GetTickCount(); changes >= 0 && GetTickCount() - start < 5000; Sleep(2)) {
+        if (std::string now = focused(window); now != last) {
+            std::printf("%s\n", now.c_str());
+            std::fflush(stdout);
+            last = now, --changes;
         }
-        CoUninitialize();
-    } else if (command == "trail" && argc > 2) {
-        int wanted = std::atoi(argv[2]);
-        std::string last = focusedControl(window);
-        for (DWORD start = GetTickCount(); wanted > 0 && GetTickCount() - start < 5000; Sleep(2)) {
-            std::string now = focusedControl(window);
-            if (now != last) {
-                std::puts(now.c_str());
-                std::fflush(stdout);
-                last = now;
-                --wanted;
-            }
-        }
-    } else {
-        return 2;
     }
     return 0;
 }

@@ -2,8 +2,6 @@
 // option groups), place, font and caption, the tab order and the real message box. The
 // behaviour behind the buttons is proven by the form tests; the wiring end to end.
 #include "application_setup.h"
-#include "companion_notice.h"
-#include "control_table.h"
 #include "form1_window.h"
 
 #include <QAbstractButton>
@@ -21,10 +19,6 @@ class QtWindowTest : public QObject {
     QTemporaryDir folder;
     QWidget* control(const char* name) const {
         return form->findChild<QWidget*>(QString::fromLatin1(name));
-    }
-    static QStringList reversed(QStringList list) {
-        std::reverse(list.begin(), list.end());
-        return list;
     }
 
   private slots:
@@ -92,48 +86,6 @@ class QtWindowTest : public QObject {
         QCOMPARE(form->maximumSize(), QSize(359, 244));
         QVERIFY(!form->windowIcon().pixmap(32, 32).isNull());
         QCOMPARE(QApplication::applicationVersion(), QStringLiteral("1.00.0002"));
-    }
-
-    // One stop per option group, at its selected button and in that button's place in the
-    // table: with ５０件 selected 閉じる, Text4, ５０件, Text5; with １０件 閉じる, １０件, Text4.
-    void tabStopsAtTheSelectedButtonOfEachGroup_data() {
-        QTest::addColumn<QString>("preset");
-        QTest::addColumn<QString>("mode");
-        for (const char* preset : presetOptionNames)
-            for (const char* mode : {"Option1", "Option2"})
-                QTest::addRow("%s %s", preset, mode) << preset << mode;
-    }
-    void tabStopsAtTheSelectedButtonOfEachGroup() {
-        QFETCH(QString, preset);
-        QFETCH(QString, mode);
-        QFile settings(QString::fromLatin1(companionSettingsFileName));
-        QVERIFY(settings.open(QIODevice::WriteOnly)); // no notice box
-        settings.write(companionMarkerLine.data(), companionMarkerLine.size());
-        settings.close();
-        form->load();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        QCOMPARE(QApplication::focusWidget(), control("Text1"));
-        for (const QString& option : {preset, mode})
-            QTest::mouseClick(control(option.toLatin1()), Qt::LeftButton, {}, QPoint(4, 4));
-        for (const QString& option : {preset, mode}) // one group's choice leaves the other's alone
-            QVERIFY(qobject_cast<QAbstractButton*>(control(option.toLatin1()))->isChecked());
-        QStringList stops; // the table's order, each group's other buttons left out
-        for (const ControlSpec& spec : controlTable)
-            if (spec.kind != ControlKind::Frame && (spec.kind != ControlKind::OptionButton ||
-                                                    spec.name == preset || spec.name == mode))
-                stops << spec.name;
-        stops << stops.first();
-        for (auto [key, order] :
-             {std::pair{Qt::Key_Tab, stops}, {Qt::Key_Backtab, reversed(stops)}}) {
-            control("Text1")->setFocus();
-            QStringList seen{"Text1"};
-            while (seen.size() < order.size()) {
-                QTest::keyClick(QApplication::focusWidget(), key);
-                seen << QApplication::focusWidget()->objectName();
-            }
-            QCOMPARE(seen, order);
-        }
     }
 
     void theBoxIsAStop() {
