@@ -40,6 +40,8 @@ void ClockSeededRandom::reseed() {
     seed(lastClockSeed_);
 }
 
+// The seed is the key of Philox4x32-10 (Salmon, Moraes, Dror and Shaw, "Parallel random
+// numbers: as easy as 1, 2, 3", SC 2011; the reference is their Random123 library).
 void ClockSeededRandom::seed(std::uint64_t seed) {
     key_ = {static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32) ^ processTag_};
 }

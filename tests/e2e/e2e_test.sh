@@ -9,7 +9,6 @@ set -uo pipefail
 program=$(realpath "$1")
 artifacts=$(realpath -m "$2")
 probe_program=${3:+$(realpath "$3")}
-source=$(realpath "$(dirname "$0")/../..")
 mkdir -p "$artifacts"
 on_wine=$([[ $program == *.exe ]] && echo 1)
 passed=0 failed=0 app_pid= work=
@@ -42,11 +41,10 @@ wait_for_form() {
 # Each control's clicking point in twips of the client area: inside its rectangle and, for
 # check boxes and option buttons, on the box or circle at their left.
 declare -A at=(
-    [Text1]="300 300" [Text5]="300 780" [Check5]="3450 780" [Text3]="3840 780" [Check3]="4410 780"
-    [Option3]="570 1530" [Option4]="1890 1530" [Option5]="3090 1530" [Option9]="4290 1530"
-    [Option6]="570 1890" [Option7]="1890 1890" [Option8]="3090 1890" [Option10]="4290 1890"
-    [Option1]="210 2580" [Option2]="210 2940" [Command1]="2700 2460" [Command2]="4500 2460"
-    [Command3]="2700 2940" [Command4]="4500 2940" [Text4]="600 3360" [background]="5000 3400"
+    [Text1]="300 300" [Check5]="3450 780" [Text3]="3840 780" [Check3]="4410 780" [Option3]="570 1530"
+    [Option4]="1890 1530" [Option6]="570 1890" [Option10]="4290 1890" [Option1]="210 2580"
+    [Option2]="210 2940" [Command1]="2700 2460" [Command2]="4500 2460" [Command3]="2700 2940"
+    [Command4]="4500 2940" [Text4]="600 3360" [background]="5000 3400"
 )
 click() {
     local twips=(${at[$1]})
