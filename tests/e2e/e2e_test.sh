@@ -41,10 +41,11 @@ wait_for_form() {
 # Each control's clicking point in twips of the client area: inside its rectangle and, for
 # check boxes and option buttons, on the box or circle at their left.
 declare -A at=(
-    [Text1]="300 300" [Check5]="3450 780" [Text3]="3840 780" [Check3]="4410 780" [Option3]="570 1530"
-    [Option4]="1890 1530" [Option6]="570 1890" [Option10]="4290 1890" [Option1]="210 2580"
-    [Option2]="210 2940" [Command1]="2700 2460" [Command2]="4500 2460" [Command3]="2700 2940"
-    [Command4]="4500 2940" [Text4]="600 3360" [background]="5000 3400"
+    [Text1]="300 300" [Text5]="300 780" [Check5]="3450 780" [Text3]="3840 780" [Check3]="4410 780"
+    [Option3]="570 1530" [Option4]="1890 1530" [Option5]="3090 1530" [Option9]="4290 1530"
+    [Option6]="570 1890" [Option7]="1890 1890" [Option8]="3090 1890" [Option10]="4290 1890"
+    [Option1]="210 2580" [Option2]="210 2940" [Command1]="2700 2460" [Command2]="4500 2460"
+    [Command3]="2700 2940" [Command4]="4500 2940" [Text4]="600 3360" [background]="5000 3400"
 )
 click() {
     local twips=(${at[$1]})
@@ -140,6 +141,29 @@ keyboard_only() {
         $(grep -c "^01" "$work/numir.txt") == 0 ]] || fail "the lines do not follow the typed settings"
 }
 
+# Where Tab stops in each option group, told apart by which text field takes a typed digit:
+# the preset's stop lies before Text4 for ５件, １０件 and ２０件 and after it for the rest.
+# The output mode's stop must be its selected button: Space there leaves the mode alone.
+tab_stops() {
+    new_folder && start_program && wait_for_form || return 1
+    local preset mode taken
+    for preset in Option3 Option4 Option5 Option9 Option6 Option7 Option8 Option10; do
+        click "$preset" && click Text3 && keys Tab Tab Tab Tab Tab Tab && xdotool type 1
+        keys Tab && xdotool type 2 && taken=$(status_line) && keys BackSpace
+        click Text5 && keys shift+Tab && xdotool type 1 && keys shift+Tab && xdotool type 2
+        taken+=/$(status_line) && keys BackSpace
+        [[ $taken == $([[ $preset == Option[345] ]] && echo 2/1 || echo 1/2) ]] ||
+            fail "$preset: Text4 took $taken going forward/back" || return 1
+    done
+    click Option3
+    for mode in Option1 Option2; do
+        printf 'old\r\n' >"$work/numir.txt"
+        click "$mode" && click Text3 && keys Tab space && click Command1
+        wait_for file_size_is $([[ $mode == Option1 ]] && echo 75 || echo 70) ||
+            fail "Space at the mode's tab stop changed $mode" || return 1
+    done
+}
+
 # What the Windows program tells screen readers and test tools: every control's accessible
 # name, the focused control after the companion's notice and after a box, and the whole tab
 # order both ways for two presets and both output modes.
@@ -178,7 +202,7 @@ trail_is() {
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-scenarios=(runs_and_the_viewer notice_reset_and_close keyboard_only)
+scenarios=(runs_and_the_viewer notice_reset_and_close keyboard_only tab_stops)
 [[ -n $on_wine ]] && scenarios+=(focus_and_names)
 for name in "${scenarios[@]}"; do
     echo "- $name"
