@@ -25,6 +25,6 @@ cmake --build "$root/build" -j "$(nproc)" --target numir_icon_files
 
 cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DNUMIR_MINGW_TARGET=$target \
-    -DNUMIR_BUILD_BENCH=OFF -DNUMIR_ICON_ICO="$root/build/window/qt/icons/numir-assistant.ico" "$@"
+    -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=ON -DNUMIR_ICON_ICO="$root/build/window/qt/icons/numir-assistant.ico" "$@"
 cmake --build "$folder" -j "$(nproc)" "${targets[@]}"
 echo "Built $folder/numir-assistant.exe"

@@ -6,6 +6,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 bash "$root/scripts/install-packages.sh"
 
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build" -j "$(nproc)" --target numir-assistant
+# The program and its icons, without the tests and benchmarks, so that `cmake --install build`
+# works afterwards.
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DNUMIR_BUILD_BENCH=OFF
+cmake --build "$root/build" -j "$(nproc)" --target numir-assistant numir_icon_files
 exec "$root/build/numir-assistant"

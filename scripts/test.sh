@@ -12,13 +12,13 @@ echo "== formatting"
 find engine form window app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run --Werror
 
 echo "== build and test"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DNUMIR_WERROR=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DNUMIR_WERROR=ON -DBUILD_TESTING=ON -DNUMIR_BUILD_BENCH=ON
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
 echo "== engine tests under sanitizers"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_WERROR=ON \
-    -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF
+    -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=ON
 cmake --build build-sanitize -j "$(nproc)"
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
 
