@@ -196,7 +196,7 @@ int Form1Win32::runMessageLoop() {
 // The arrow keys move to the next or previous button of the group, in the table's order and
 // round the end, and select it, as they do in a dialog's option group.
 bool Form1Win32::moveWithinOptionGroup(HWND from, WPARAM key) {
-    std::size_t index = indexOf(from);
+    std::size_t index = controlIndex(from);
     if (!isOption(index))
         return false;
     std::size_t step;
@@ -237,8 +237,7 @@ LRESULT Form1Win32::handle(UINT message, WPARAM w, LPARAM l) {
         // As a dialog does: remember the focused control when another window comes to the
         // front (a box, another program), and give the focus back when this one returns.
         if (LOWORD(w) == WA_INACTIVE) {
-            if (indexOf(GetFocus()) < controlTable.size())
-                lastFocus_ = GetFocus();
+            rememberFocus();
         } else {
             restoreFocus();
         }
@@ -274,10 +273,14 @@ void Form1Win32::onClicked(std::size_t index) {
 }
 
 template <class Command> void Form1Win32::keepingFocus(Command command) {
-    if (indexOf(GetFocus()) < controlTable.size())
-        lastFocus_ = GetFocus();
+    rememberFocus();
     command();
     restoreFocus();
+}
+
+void Form1Win32::rememberFocus() {
+    if (controlIndex(GetFocus()) < controls_.size())
+        lastFocus_ = GetFocus();
 }
 
 // The control that had the focus last, or the first one of the tab order. A control that is
@@ -289,11 +292,11 @@ void Form1Win32::restoreFocus() {
 }
 
 HWND Form1Win32::control(std::string_view name) const {
-    std::size_t index = numir::indexOf(name);
+    std::size_t index = indexOf(name);
     return index < controls_.size() ? controls_[index] : nullptr;
 }
 
-std::size_t Form1Win32::indexOf(HWND window) const {
+std::size_t Form1Win32::controlIndex(HWND window) const {
     for (std::size_t i = 0; i < controls_.size(); ++i)
         if (window && controls_[i] == window)
             return i;
@@ -317,7 +320,7 @@ bool Form1Win32::isChecked(std::string_view name) const {
 }
 
 void Form1Win32::setChecked(std::string_view name, bool checked) {
-    std::size_t index = numir::indexOf(name);
+    std::size_t index = indexOf(name);
     if (index == controlTable.size())
         return;
     if (checked && isOption(index))

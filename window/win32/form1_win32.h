@@ -43,11 +43,12 @@ class Form1Win32 final : public FormView {
     void onClicked(std::size_t index);
     // A command keeps the focus where it was: its busy state and boxes take it away.
     template <class Command> void keepingFocus(Command command);
+    void rememberFocus();
     void restoreFocus();
     bool moveWithinOptionGroup(HWND from, WPARAM key);
     void updateTabStops(std::size_t option);
     HWND control(std::string_view name) const;
-    std::size_t indexOf(HWND window) const;
+    std::size_t controlIndex(HWND window) const; // the table size if not ours
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
