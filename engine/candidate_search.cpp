@@ -126,8 +126,6 @@ template <class Source> class Run {
         Verdict verdict = judge(drawSix(ranks(attempt)));
         if (verdict == Verdict::Stopped)
             return SearchStopped{attempts};
-        if (verdict == Verdict::Accepted && writeError_)
-            return *writeError_;
         if (verdict == Verdict::Accepted && state_.finished())
             return finish(attempts);
         return std::nullopt;
@@ -193,7 +191,7 @@ template <class Source> class Run {
         state_.accept(candidate.numbers, oddSum);
         if (live_ && !oddSum)
             live_->remove(candidate.numbers);
-        writeError_ = file_.writeLine(lineText(candidate));
+        file_.writeLine(lineText(candidate));
         return Verdict::Accepted;
     }
 
@@ -218,7 +216,6 @@ template <class Source> class Run {
     RunState state_;
     std::unique_ptr<LivePrefixes> live_;
     std::vector<NumberMask> oddCombinations_;
-    std::optional<FileError> writeError_;
     std::vector<std::uint32_t> survivors_;
 };
 

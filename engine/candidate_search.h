@@ -1,5 +1,5 @@
 // Draws random combinations until the run's target count of them has passed every filter,
-// writing each one to the prediction file the moment it is accepted, and stops the moment
+// handing each one to the prediction file the moment it is accepted, and stops the moment
 // the target can no longer be reached. Which settings are acceptable is left to the
 // validation, the file format to PredictionFile.
 #pragma once

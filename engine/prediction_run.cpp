@@ -6,8 +6,7 @@ PredictionOutcome runPrediction(const PredictionSettings& settings, PredictionFi
                                 RandomSource& random, std::int32_t attemptLimit) {
     if (auto error = validate(settings))
         return *error;
-    if (auto error = file.openForRun(settings.append))
-        return *error;
+    file.openForRun(settings.append);
     RunOutcome outcome = CandidateSearch(settings, attemptLimit).run(file, random);
     return std::visit([](auto&& value) -> PredictionOutcome { return value; }, std::move(outcome));
 }

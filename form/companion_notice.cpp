@@ -1,36 +1,21 @@
 #include "companion_notice.h"
 
-#include "prediction_file.h"
+#include "durable_write.h"
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
 namespace numir {
-namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-} // namespace
-
-bool companionNoticeDue(const std::filesystem::path& settingsFile) {
-    if (ensureFileExists(settingsFile))
-        return true;
-    File file(openFile(settingsFile, "rb"));
-    if (!file)
-        return true;
+CompanionCheck checkCompanion(const std::filesystem::path& settingsFile) {
+    if (auto error = createIfMissing(settingsFile))
+        return {true, error};
     // One character past the marker is enough to tell a longer line from it.
-    std::string firstLine;
-    for (int c = std::fgetc(file.get()); c != EOF && c != '\r' && c != '\n';
-         c = std::fgetc(file.get())) {
-        firstLine.push_back(static_cast<char>(c));
-        if (firstLine.size() > companionMarkerLine.size())
-            break;
-    }
-    return std::ferror(file.get()) != 0 || firstLine != companionMarkerLine;
+    auto beginning = readBeginning(settingsFile, companionMarkerLine.size() + 1);
+    if (auto* error = std::get_if<FileError>(&beginning))
+        return {true, *error};
+    const std::string& text = std::get<std::string>(beginning);
+    const std::string firstLine = text.substr(0, text.find_first_of("\r\n"));
+    return {firstLine != companionMarkerLine, std::nullopt};
 }
 
 } // namespace numir

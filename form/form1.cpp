@@ -2,6 +2,7 @@
 
 #include "companion_notice.h"
 #include "control_table.h"
+#include "file_error_text.h"
 #include "prediction_run.h"
 
 #include <array>
@@ -9,8 +10,6 @@
 namespace numir {
 namespace {
 
-constexpr std::string_view fileErrorTitle = "ファイルエラー";
-constexpr std::string_view fileErrorPrompt = "numir.txt に書き込めませんでした";
 constexpr std::string_view launchErrorTitle = "起動エラー";
 constexpr std::string_view launchErrorPrompt = "メモ帳を起動できませんでした";
 constexpr std::string_view searchErrorTitle = "予想エラー";
@@ -44,7 +43,10 @@ Form1::Form1(FormView& view, RandomSource& random, std::filesystem::path folder)
       predictionFile_(folder_ / predictionFileName) {}
 
 void Form1::load() {
-    if (companionNoticeDue(folder_ / companionSettingsFileName))
+    CompanionCheck companion = checkCompanion(folder_ / companionSettingsFileName);
+    if (companion.error)
+        showFileError(*companion.error);
+    if (companion.noticeDue)
         view_.showStop(companionNoticeTitle, companionNoticePrompt);
     restoreStartState();
     // So that the Notepad button always finds a file.
@@ -81,7 +83,7 @@ TypedInputs Form1::readInputs() const {
 }
 
 void Form1::showFileError(const FileError& error) {
-    view_.showStop(fileErrorTitle, std::string(fileErrorPrompt) + "\n" + error.reason);
+    view_.showStop(fileErrorTitle, fileErrorPrompt(error));
 }
 
 void Form1::start() {

@@ -4,11 +4,13 @@
 
 #include "prediction_settings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace numir::testing {
 
@@ -31,6 +33,15 @@ inline std::string readWholeFile(const std::filesystem::path& path) {
 
 inline void writeWholeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The names in a folder, sorted: what a run leaves behind.
+inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A number of 0 leaves its box unticked, an empty previous draw its box too.

@@ -1,0 +1,326 @@
+// How a finished run's lines reach numir.txt in every situation a user's folder can be in:
+// the bytes afterwards, what the file still is (inode, mode, link), what else the folder
+// holds, and the kind of error. Rows that need another user, a small disk or a size limit
+// run in a child process; Windows rows run the Windows build under Wine.
+#include "durable_write.h"
+#include "prediction_file.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace numir {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::namesIn;
+using testing::readWholeFile;
+using testing::writeWholeFile;
+
+const std::string oldLines = "010203040506\r\n070809101112\r\n";
+const std::string runLines = "131415161718\r\n192021222324\r\n252627282930\r\n";
+
+std::optional<FileError> put(const fs::path& path, bool append, std::string_view bytes = runLines) {
+    return append ? appendDurably(path, bytes) : replaceDurably(path, bytes);
+}
+
+std::string afterRun(bool append, const std::string& before) {
+    return append ? before + runLines : runLines;
+}
+
+std::optional<FileProblem> problemOf(const std::optional<FileError>& error) {
+    return error ? std::optional(error->problem) : std::nullopt;
+}
+
+// Many runs from several writers at once, each with a file handle of its own as two copies
+// of the program have: every line arrives, each run's lines together.
+TEST(PredictionFileTest, WritersAtOnceFollowOneAnother) {
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt";
+    constexpr int writers = 4, runs = 40, linesPerRun = 5;
+    std::vector<std::thread> threads;
+    for (int w = 0; w < writers; ++w)
+        threads.emplace_back([&, w] {
+            for (int r = 0; r < runs; ++r) {
+                std::string lines; // writer, run and line in the digits
+                for (int l = 0; l < linesPerRun; ++l)
+                    lines += std::to_string(100000000000 + w * 100000000 + r * 1000 + l) + "\r\n";
+                EXPECT_FALSE(appendDurably(file, lines));
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    const std::string content = readWholeFile(file);
+    ASSERT_EQ(content.size(), 14u * writers * runs * linesPerRun);
+    for (std::size_t at = 0; at < content.size(); at += 14 * linesPerRun)
+        for (int l = 0; l < linesPerRun; ++l)
+            EXPECT_EQ(content.substr(at + 14 * l, 14),
+                      content.substr(at, 11) + std::to_string(l) + "\r\n")
+                << "run at " << at;
+    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
+}
+
+struct Situation {
+    const char* name;
+    std::function<void(const fs::path& folder)> prepare;
+    std::optional<FileProblem> problem;    // the same in both modes; none when it works
+    const char* linesLandIn = "numir.txt"; // where the run's lines are read back
+};
+
+std::vector<Situation> situations() {
+    std::vector<Situation> rows{
+        {"missing file", [](auto&) {}, std::nullopt},
+        {"a user's numir.txt.new",
+         [](auto& f) {
+             writeWholeFile(f / "numir.txt.new", "mine"), writeWholeFile(f / "numir.txt", oldLines);
+         },
+         std::nullopt},
+        {"a folder named numir.txt", [](auto& f) { fs::create_directory(f / "numir.txt"); },
+         FileProblem::FolderInTheWay},
+    };
+#ifdef _WIN32
+    rows.push_back({"read-only attribute",
+                    [](auto& f) {
+                        writeWholeFile(f / "numir.txt", oldLines);
+                        SetFileAttributesW((f / "numir.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+                    },
+                    FileProblem::ReadOnly});
+#else
+    rows.push_back({"no write permission",
+                    [](auto& f) {
+                        writeWholeFile(f / "numir.txt", oldLines);
+                        fs::permissions(f / "numir.txt", fs::perms(0444));
+                    },
+                    FileProblem::ReadOnly});
+    rows.push_back({"a symbolic link into another folder",
+                    [](auto& f) {
+                        fs::create_directory(f / "printer");
+                        writeWholeFile(f / "printer" / "lines.txt", oldLines);
+                        fs::create_symlink("printer/lines.txt", f / "numir.txt");
+                    },
+                    std::nullopt, "printer/lines.txt"});
+    rows.push_back({"a second hard link",
+                    [](auto& f) {
+                        writeWholeFile(f / "numir.txt", oldLines);
+                        fs::create_hard_link(f / "numir.txt", f / "copy.txt");
+                    },
+                    std::nullopt, "copy.txt"});
+    rows.push_back({"numir.txt.new a link to a user's file",
+                    [](auto& f) {
+                        writeWholeFile(f / "numir.txt", oldLines),
+                            writeWholeFile(f / "mine.txt", "mine");
+                        fs::create_symlink("mine.txt", f / "numir.txt.new");
+                    },
+                    std::nullopt});
+#endif
+    return rows;
+}
+
+struct FileState {
+    std::string bytes;
+    fs::file_type type;
+    fs::perms perms;
+    std::uintmax_t links;
+};
+
+FileState stateOf(const fs::path& path) {
+    auto status = fs::symlink_status(path);
+    std::error_code ignored;
+    return {fs::is_regular_file(path) ? readWholeFile(path) : "", status.type(),
+            status.permissions(), fs::hard_link_count(path, ignored)};
+}
+
+TEST(PredictionFileTest, EverySituationInBothModes) {
+    for (const Situation& row : situations())
+        for (bool append : {true, false}) {
+            SCOPED_TRACE(std::string(row.name) + (append ? ", appending" : ", replacing"));
+            testing::TempFolder folder;
+            row.prepare(folder.path);
+            const fs::path file = folder / "numir.txt";
+            const FileState before = stateOf(file),
+                            landingBefore = stateOf(folder / row.linesLandIn);
+            const auto namesBefore = namesIn(folder.path);
+            auto error = put(file, append);
+            EXPECT_EQ(problemOf(error), row.problem);
+            const FileState after = stateOf(file);
+            EXPECT_EQ(after.type, before.type == fs::file_type::not_found ? fs::file_type::regular
+                                                                          : before.type);
+            EXPECT_EQ(after.links, before.type == fs::file_type::not_found ? 1 : before.links);
+            if (before.type != fs::file_type::not_found) {
+                EXPECT_EQ(after.perms, before.perms);
+            }
+            EXPECT_EQ(stateOf(folder / row.linesLandIn).bytes,
+                      error ? landingBefore.bytes : afterRun(append, landingBefore.bytes));
+            auto names = namesBefore;
+            if (before.type == fs::file_type::not_found)
+                names.push_back("numir.txt"), std::sort(names.begin(), names.end());
+            EXPECT_EQ(namesIn(folder.path), names); // nothing of ours left, nothing of theirs gone
+            if (fs::exists(folder / "numir.txt.new")) { // a user's own file, or a link to one
+                EXPECT_EQ(readWholeFile(folder / "numir.txt.new"), "mine");
+            }
+#ifdef _WIN32
+            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+        }
+}
+
+TEST(PredictionFileTest, StartUpCreatesOnlyAMissingFile) {
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt";
+    EXPECT_FALSE(createIfMissing(file));
+    EXPECT_EQ(readWholeFile(file), "");
+    writeWholeFile(file, oldLines);
+    fs::permissions(file, fs::perms::owner_read); // read-only: nothing to say at start-up
+    EXPECT_FALSE(createIfMissing(file));
+    EXPECT_EQ(readWholeFile(file), oldLines);
+    EXPECT_EQ(problemOf(createIfMissing(folder / "no folder" / "numir.txt")),
+              FileProblem::FolderMissing);
+    fs::permissions(file, fs::perms::all);
+}
+
+// The run keeps its lines until it finishes; a run that did not finish writes nothing.
+TEST(PredictionFileTest, LinesReachTheDiskOnlyWhenTheRunFinishes) {
+    testing::TempFolder folder;
+    writeWholeFile(folder / "numir.txt", oldLines);
+    PredictionFile file(folder / "numir.txt");
+    for (bool append : {false, true}) {
+        file.openForRun(append);
+        file.writeLine("131415161718");
+        EXPECT_EQ(readWholeFile(folder / "numir.txt"), oldLines);
+        file.abandon();
+    }
+    file.openForRun(true);
+    file.writeLine("131415161718");
+    EXPECT_EQ(std::get<std::string>(file.finish(7)), runReport(7));
+    EXPECT_EQ(readWholeFile(folder / "numir.txt"), oldLines + "131415161718\r\n");
+}
+
+#ifdef _WIN32
+// Another program holding numir.txt with no sharing: refused in both modes, bytes kept.
+TEST(PredictionFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt";
+    writeWholeFile(file, oldLines);
+    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    for (bool append : {true, false})
+        EXPECT_EQ(problemOf(put(file, append)), FileProblem::InUse);
+    CloseHandle(held);
+    EXPECT_EQ(readWholeFile(file), oldLines);
+    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
+}
+#else
+
+// Runs body in a child process and gives its exit status; a skip is 77.
+int inChild(const std::function<int()>& body) {
+    pid_t child = fork();
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+constexpr int passed = 0, skipped = 77;
+
+// As another user when the tests run as root, who may write anything anywhere.
+bool becomeOrdinaryUser() {
+    return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+}
+
+// A folder that takes no new file while numir.txt itself may be written: written in place.
+TEST(PredictionFileTest, AFolderThatTakesNoNewFileGetsTheLinesInPlace) {
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt";
+    writeWholeFile(file, oldLines + oldLines + oldLines); // longer than the run: cut back too
+    fs::permissions(file, fs::perms(0666));
+    fs::permissions(folder.path, fs::perms(0555));
+    struct stat before {};
+    ::stat(file.c_str(), &before);
+    int status = inChild([&] {
+        if (!becomeOrdinaryUser())
+            return skipped;
+        return replaceDurably(file, runLines) ? 1 : passed;
+    });
+    fs::permissions(folder.path, fs::perms(0755));
+    ASSERT_EQ(status, passed);
+    struct stat after {};
+    ::stat(file.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(readWholeFile(file), runLines);
+    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
+}
+
+// A write that fails half way, here at a file-size limit, leaves the bytes as they were.
+TEST(PredictionFileTest, AFailedWriteLeavesTheOldBytes) {
+    for (bool append : {true, false})
+        for (bool hardLinked : {false, true}) {
+            testing::TempFolder folder;
+            const fs::path file = folder / "numir.txt";
+            writeWholeFile(file, oldLines);
+            if (hardLinked) // written in place
+                fs::create_hard_link(file, folder / "copy.txt");
+            const auto names = namesIn(folder.path);
+            int status = inChild([&] {
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{oldLines.size() + 20, oldLines.size() + 20};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                auto error = put(file, append, std::string(oldLines.size() + 100, '7'));
+                return error && error->systemCode == EFBIG ? passed : 1;
+            });
+            EXPECT_EQ(status, passed) << append << hardLinked;
+            EXPECT_EQ(readWholeFile(file), oldLines) << append << hardLinked;
+            EXPECT_EQ(namesIn(folder.path), names);
+        }
+}
+
+// On a small disk of its own: an append needs room for its own bytes only, and a disk too
+// full for the run leaves numir.txt whole in both modes, with no file of ours left behind.
+TEST(PredictionFileTest, ANearlyFullDisk) {
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt", filler = folder / "filler";
+    int status = inChild([&] {
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount("", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("numir", folder.path.c_str(), "tmpfs", 0, "size=64k") != 0)
+            return skipped;
+        // numir.txt ends 70 bytes short of a full page; every other page is taken.
+        writeWholeFile(file, std::string(4096 - 70, '1'));
+        writeWholeFile(filler, std::string(1 << 20, '0'));
+        if (fs::file_size(filler) >= 1 << 20)
+            return 2;
+        if (appendDurably(file, std::string(70, '2')))
+            return 3;
+        const std::string full = readWholeFile(file);
+        for (bool append : {true, false}) {
+            auto error = put(file, append, std::string(4096, '3'));
+            if (problemOf(error) != FileProblem::DiskFull || readWholeFile(file) != full ||
+                namesIn(folder.path) != std::vector<std::string>{"filler", "numir.txt"})
+                return 4 + append;
+        }
+        fs::create_hard_link(file, folder / "copy.txt"); // in place, with its room taken first
+        if (problemOf(replaceDurably(file, std::string(8192, '3'))) != FileProblem::DiskFull ||
+            readWholeFile(file) != full)
+            return 6;
+        return passed;
+    });
+    if (status == skipped)
+        GTEST_SKIP() << "no small disk can be mounted here";
+    EXPECT_EQ(status, passed);
+}
+#endif
+
+} // namespace
+} // namespace numir
