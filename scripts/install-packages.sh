@@ -7,7 +7,7 @@ packages=(
     g++ cmake make pkg-config
     qt6-base-dev qt6-svg-dev fonts-ipafont-gothic
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang-format locales
+    clang-format clang libclang-rt-14-dev locales
     xvfb xauth xdotool xclip x11-utils imagemagick
     desktop-file-utils icoutils
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686

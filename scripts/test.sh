@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks the formatting, builds everything warning-free and runs
 # every test: the Linux build, the engine's tests once more under AddressSanitizer and UBSan,
+# a minute of fuzzing a whole run,
 # the Windows downloads (x64 and x86) with their tests under Wine, and a second build of the
 # downloads elsewhere that must give the same bytes.
 set -euo pipefail
@@ -21,6 +22,14 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_WERROR=ON
     -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=ON
 cmake --build build-sanitize -j "$(nproc)"
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+
+echo "== a whole run fuzzed for a minute (libFuzzer with AddressSanitizer and UBSan)"
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_FUZZ=ON \
+    -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=OFF
+cmake --build build-fuzz -j "$(nproc)" --target run_fuzz
+mkdir -p build-fuzz/corpus
+build-fuzz/tests/fuzz/run_fuzz -max_total_time=60 -timeout=30 -print_final_stats=1 \
+    build-fuzz/corpus tests/fuzz/corpus
 
 echo "== Windows programs: the downloads, then their tests under Wine"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
