@@ -7,7 +7,6 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -44,27 +43,77 @@ std::optional<FileProblem> problemOf(const std::optional<FileError>& error) {
     return error ? std::optional(error->problem) : std::nullopt;
 }
 
-// Many runs from several writers at once, each with a file handle of its own as two copies
-// of the program have: every line arrives, each run's lines together.
-TEST(PredictionFileTest, WritersAtOnceFollowOneAnother) {
+// Where the test program is, so that the writer program beside it can be started.
+fs::path besideThisProgram(const char* name) {
+#ifdef _WIN32
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return fs::path(self).parent_path() / (std::string(name) + ".exe");
+#else
+    return fs::read_symlink("/proc/self/exe").parent_path() / name;
+#endif
+}
+
+// Starts copies of the writer program at once and gives the exit codes.
+std::vector<int> runWriters(const fs::path& file, int writers, int runs, int linesPerRun) {
+    const fs::path program = besideThisProgram("append_writer");
+    std::vector<int> codes;
+#ifdef _WIN32
+    std::vector<PROCESS_INFORMATION> started;
+    for (int w = 0; w < writers; ++w) {
+        std::wstring line = L"\"" + program.wstring() + L"\" \"" + file.wstring() + L"\" " +
+                            std::to_wstring(w) + L" " + std::to_wstring(runs) + L" " +
+                            std::to_wstring(linesPerRun);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            started.push_back(process);
+    }
+    for (auto& process : started) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        codes.push_back(static_cast<int>(code));
+        CloseHandle(process.hProcess), CloseHandle(process.hThread);
+    }
+#else
+    std::vector<pid_t> started;
+    for (int w = 0; w < writers; ++w) {
+        std::vector<std::string> args{program.string(), file.string(), std::to_string(w),
+                                      std::to_string(runs), std::to_string(linesPerRun)};
+        pid_t child = fork();
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (auto& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        started.push_back(child);
+    }
+    for (pid_t child : started) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        codes.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+    }
+#endif
+    return codes;
+}
+
+// Copies of the program appending at once: every line arrives, each run's lines together.
+TEST(PredictionFileTest, CopiesOfTheProgramAppendingAtOnceFollowOneAnother) {
     testing::TempFolder folder;
     const fs::path file = folder / "numir.txt";
-    constexpr int writers = 4, runs = 40, linesPerRun = 5;
-    std::vector<std::thread> threads;
-    for (int w = 0; w < writers; ++w)
-        threads.emplace_back([&, w] {
-            for (int r = 0; r < runs; ++r) {
-                std::string lines; // writer, run and line in the digits
-                for (int l = 0; l < linesPerRun; ++l)
-                    lines += std::to_string(100000000000 + w * 100000000 + r * 1000 + l) + "\r\n";
-                EXPECT_FALSE(appendDurably(file, lines));
-            }
-        });
-    for (auto& thread : threads)
-        thread.join();
+    writeWholeFile(file, oldLines);
+    constexpr int writers = 4, runs = 60, linesPerRun = 5;
+    EXPECT_EQ(runWriters(file, writers, runs, linesPerRun), std::vector<int>(writers, 0));
     const std::string content = readWholeFile(file);
-    ASSERT_EQ(content.size(), 14u * writers * runs * linesPerRun);
-    for (std::size_t at = 0; at < content.size(); at += 14 * linesPerRun)
+    ASSERT_EQ(content.size(), oldLines.size() + 14u * writers * runs * linesPerRun);
+    EXPECT_TRUE(content.starts_with(oldLines));
+    for (std::size_t at = oldLines.size(); at < content.size(); at += 14 * linesPerRun)
         for (int l = 0; l < linesPerRun; ++l)
             EXPECT_EQ(content.substr(at + 14 * l, 14),
                       content.substr(at, 11) + std::to_string(l) + "\r\n")
