@@ -164,6 +164,42 @@ tab_stops() {
     done
 }
 
+# Two copies in one folder appending ５００件 at once, as after a double double-click: every
+# line arrives. Then a read-only numir.txt: no box at start-up, the file error box with its
+# reason at スタート in both modes, and the file and its mode as they were.
+two_copies_and_a_read_only_file() {
+    new_folder && printf 'old\r\n' >"$work/numir.txt"
+    start_program && wait_for_form || return 1
+    local first_pid=$app_pid forms
+    start_program
+    wait_for two_forms || fail "the second copy's window did not appear" || return 1
+    forms=($(xdotool search --onlyvisible --name '^NUMIRアシスタント$'))
+    xdotool windowmove --sync "${forms[1]}" 520 40
+    for form in "${forms[@]}"; do
+        eval "$(xdotool getwindowgeometry --shell "$form")" && click Option1 && click Option10
+    done
+    for form in "${forms[@]}"; do
+        eval "$(xdotool getwindowgeometry --shell "$form")" && click Command1
+    done
+    wait_for file_size_is $((5 + 2 * 500 * 14)) || fail "$(stat -c %s "$work/numir.txt") bytes, not two runs' appended" || return 1
+    [[ $(grep -c -E $'^[0-9]{12}\r$' "$work/numir.txt") == 1000 ]] || fail "torn lines" || return 1
+    kill "$first_pid" "$app_pid" && wait "$first_pid" "$app_pid" 2>/dev/null
+    [[ -n $on_wine ]] && wineserver -k 2>/dev/null
+
+    printf 'keep\r\n' >"$work/numir.txt" && chmod 444 "$work/numir.txt"
+    start_program && wait_for_form || return 1
+    window_absent 'ファイルエラー' || fail "a box about the read-only file at start-up" || return 1
+    local mode
+    for mode in Option1 Option2; do
+        click "$mode" && click Command1
+        answer_box 'ファイルエラー' || return 1
+        [[ $(cat "$work/numir.txt") == $'keep\r' && $(stat -c %a "$work/numir.txt") == 444 ]] ||
+            fail "$mode changed the read-only file" || return 1
+    done
+    import -window root "$artifacts/read-only-refused.png"
+}
+two_forms() { (($(xdotool search --onlyvisible --name '^NUMIRアシスタント$' 2>/dev/null | wc -l) == 2)); }
+
 # What the Windows program tells screen readers and test tools: every control's accessible
 # name, the focused control after the companion's notice and after a box, and the whole tab
 # order both ways for two presets and both output modes.
@@ -202,7 +238,7 @@ trail_is() {
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-scenarios=(runs_and_the_viewer notice_reset_and_close keyboard_only tab_stops)
+scenarios=(runs_and_the_viewer notice_reset_and_close keyboard_only tab_stops two_copies_and_a_read_only_file)
 [[ -n $on_wine ]] && scenarios+=(focus_and_names)
 for name in "${scenarios[@]}"; do
     echo "- $name"
