@@ -91,6 +91,12 @@ int writeAll(int fd, std::string_view bytes, off_t offset = -1) {
     return 0;
 }
 
+// After a failure, the file back at its old length; nothing more can be done if this fails.
+void cutBack(int fd, off_t length) {
+    if (::ftruncate(fd, length) == 0)
+        ::fdatasync(fd);
+}
+
 int lockExclusive(int fd) {
     while (::flock(fd, LOCK_EX) != 0)
         if (errno != EINTR)
@@ -198,7 +204,7 @@ std::optional<FileError> writeInPlace(const fs::path& shown, const fs::path& tar
     if (newLength > oldLength) {
         int code = ::posix_fallocate(fd.get(), 0, newLength);
         if (code != 0 && code != EOPNOTSUPP && code != EINVAL) {
-            (void)::ftruncate(fd.get(), oldLength);
+            cutBack(fd.get(), oldLength);
             return failure(shown, FilePlace::File, code);
         }
     }
@@ -210,9 +216,8 @@ std::optional<FileError> writeInPlace(const fs::path& shown, const fs::path& tar
     if (code == 0)
         return std::nullopt;
     if (old) {
-        (void)writeAll(fd.get(), *old, 0);
-        (void)::ftruncate(fd.get(), oldLength);
-        (void)::fdatasync(fd.get());
+        writeAll(fd.get(), *old, 0);
+        cutBack(fd.get(), oldLength);
     }
     return failure(shown, FilePlace::File, code);
 }
@@ -224,8 +229,9 @@ std::optional<FileError> renameOver(const fs::path& shown, const fs::path& targe
     Descriptor fd(::mkostemp(name.data(), O_CLOEXEC));
     if (!fd)
         return writeInPlace(shown, target, bytes); // the folder takes no new file
-    // The owner can only be kept by root; anyone else keeps their own file anyway.
-    (void)::fchown(fd.get(), old.st_uid, old.st_gid);
+    if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+        // Only root can keep another user's ownership; anyone else keeps their own file.
+    }
     int code = ::fchmod(fd.get(), old.st_mode & 07777) != 0 ? errno : 0;
     if (code == 0)
         code = writeAll(fd.get(), bytes);
@@ -271,8 +277,7 @@ std::optional<FileError> appendDurably(const fs::path& path, std::string_view by
             code = syncFolder(folderOf(path));
         if (code == 0)
             return std::nullopt;
-        (void)::ftruncate(fd.get(), status.st_size);
-        (void)::fdatasync(fd.get());
+        cutBack(fd.get(), status.st_size);
         return failure(path, FilePlace::File, code);
     }
 }

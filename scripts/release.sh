@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Makes what Windows users download, in dist/: numir-assistant-<version>-windows-x64.zip and
+# Makes what users download, in dist/: numir-assistant-<version>-windows-x64.zip and
 # -windows-x86.zip, each holding the program, its Japanese readme and the licences of the
-# program and of the runtime linked into it, and SHA256SUMS over them. Two runs on the same
-# commit give the same bytes. Needs the packages of scripts/install-packages.sh.
+# program and of the runtime linked into it; the Debian package
+# numir-assistant_<version>_<arch>.deb; and SHA256SUMS over them. Two runs on the same commit
+# give the same bytes. Needs the packages of scripts/install-packages.sh.
+# Usage: release.sh [--deb]   (--deb: the Debian package alone)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -11,6 +13,19 @@ staging=$(mktemp -d)
 trap 'rm -rf "$staging"' EXIT
 rm -rf dist
 mkdir dist
+
+# The Debian package, from a build of its own without the tests.
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DNUMIR_BUILD_BENCH=OFF -DNUMIR_WERROR=ON >/dev/null
+cmake --build build-package -j "$(nproc)" >/dev/null
+rm -rf build-package/cpack
+(cd build-package && cpack -G DEB 2>&1 >/dev/null | grep -v "Generating dependency list" >&2 || true)
+cp build-package/cpack/*.deb dist/
+if [[ ${1:-} == --deb ]]; then
+    (cd dist && sha256sum -- *.deb >SHA256SUMS)
+    cat dist/SHA256SUMS
+    exit 0
+fi
 
 # Notepad on every Windows reads UTF-8 with a byte-order mark and CR LF line ends.
 for_notepad() { printf '\xef\xbb\xbf' >"$2" && sed 's/\r*$/\r/' "$1" >>"$2"; }
@@ -33,5 +48,5 @@ for arch in x64 x86; do
         "licenses/gcc-runtime.txt=$staging/gcc-runtime.txt" \
         "licenses/GPL-3.txt=$staging/GPL-3.txt"
 done
-(cd dist && sha256sum -- *.zip >SHA256SUMS)
+(cd dist && sha256sum -- *.zip *.deb >SHA256SUMS)
 cat dist/SHA256SUMS

@@ -2,8 +2,8 @@
 # Installs what is needed, checks the formatting, builds everything warning-free and runs
 # every test: the Linux build, the engine's tests once more under AddressSanitizer and UBSan,
 # a minute of fuzzing a whole run,
-# the Windows downloads (x64 and x86) with their tests under Wine, and a second build of the
-# downloads elsewhere that must give the same bytes.
+# the Debian package with its checks, the Windows downloads (x64 and x86) with their tests
+# under Wine, and a second build of the downloads elsewhere that must give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,12 +31,14 @@ mkdir -p build-fuzz/corpus
 build-fuzz/tests/fuzz/run_fuzz -max_total_time=60 -timeout=30 -print_final_stats=1 \
     build-fuzz/corpus tests/fuzz/corpus
 
-echo "== Windows programs: the downloads, then their tests under Wine"
+echo "== the downloads (Windows zips and the Debian package) and their checks, then the Windows tests under Wine"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 bash scripts/build-windows.sh x64 -DNUMIR_WERROR=ON
 bash scripts/release.sh
 bash tests/release/release_test.sh dist "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)" \
     "$(sed -n 's/.*programVersion = "\(.*\)";/\1/p' build-windows/generated/numir_version.h)"
+xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/package_test.sh dist/numir-assistant_*.deb \
+    "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
 rm -rf build-windows/from-zip
 python3 -m zipfile -e dist/numir-assistant-*-windows-x64.zip build-windows/from-zip
 # The end-to-end scenarios drive the program as users get it, out of the x64 download.
