@@ -10,10 +10,10 @@ bash "$root/scripts/install-packages.sh" run
 user_command=()
 if ((EUID == 0)) && [[ -n ${SUDO_USER:-} && $SUDO_USER != root ]]; then
     runtime_dir=/run/user/$(id -u "$SUDO_USER")
+    [[ -d $runtime_dir ]] || runtime_dir=
     user_command=(sudo -u "$SUDO_USER" -- env
         ${DISPLAY:+DISPLAY=$DISPLAY} ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY}
-        ${XAUTHORITY:+XAUTHORITY=$XAUTHORITY}
-        $([[ -d $runtime_dir ]] && echo "XDG_RUNTIME_DIR=$runtime_dir"))
+        ${XAUTHORITY:+XAUTHORITY=$XAUTHORITY} ${runtime_dir:+XDG_RUNTIME_DIR=$runtime_dir})
 fi
 
 # The program and its icons, without the tests and benchmarks, so that `cmake --install build`
