@@ -185,5 +185,43 @@ TEST_F(Form1Test, RefusalsAndFailuresKeepFileAndControls) {
     }
 }
 
+// What the file error box says, in both modes, for what a user's folder can hold in place of
+// a writable numir.txt; the file stays as it was.
+TEST_F(Form1Test, FileErrorsSayWhatIsWrong) {
+    namespace fs = std::filesystem;
+    load();
+    const std::string cannotWrite = "numir.txt に書き込めませんでした\n";
+    struct Row {
+        std::function<void(const fs::path&)> prepare;
+        std::string says;
+    };
+    std::vector<Row> rows{
+        {[](auto& file) { fs::create_directory(file); },
+         "「numir.txt」と同じ名前のフォルダーがあるため、ファイルを置けません。"},
+        {[](auto& file) {
+             writeWholeFile(file, "keep\r\n"), fs::permissions(file, fs::perms::owner_read);
+         },
+         "「numir.txt」は読み取り専用です。ファイルのプロパティで読み取り専用を外してから、"
+         "もう一度お試しください。"}};
+    if (fs::exists("/dev/full")) // a link to a disk that is always full
+        rows.push_back({[](auto& file) { fs::create_symlink("/dev/full", file); },
+                        "ディスクの空き容量が足りません。不要なファイルを削除してから、"
+                        "もう一度お試しください。"});
+    for (const Row& row : rows)
+        for (const char* mode : {"Option1", "Option2"}) {
+            const fs::path file = folder / "numir.txt";
+            fs::remove_all(file);
+            row.prepare(file);
+            view.boxes.clear();
+            view.setChecked(mode, true);
+            form.start();
+            EXPECT_EQ(view.boxes, (Boxes{{"ファイルエラー", cannotWrite + row.says}})) << mode;
+            EXPECT_TRUE(fs::is_directory(file) || fs::is_symlink(file) ||
+                        readWholeFile(file) == "keep\r\n");
+            std::error_code ignored;
+            fs::permissions(file, fs::perms::owner_all, ignored);
+        }
+}
+
 } // namespace
 } // namespace numir
