@@ -162,7 +162,10 @@ std::optional<FileError> createWith(const fs::path& shown, const fs::path& targe
             raced = EEXIST;
         return failure(shown, FilePlace::Folder, errno);
     }
-    int code = writeAll(fd.get(), bytes);
+    // Another copy appending may open the new file at once; it waits for this lock.
+    int code = lockExclusive(fd.get());
+    if (code == 0)
+        code = writeAll(fd.get(), bytes);
     if (code == 0 && ::fsync(fd.get()) != 0)
         code = errno;
     if (int closed = fd.closeNow(); code == 0)

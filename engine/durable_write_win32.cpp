@@ -161,14 +161,17 @@ DWORD writeAndFlush(HANDLE file, std::string_view bytes) {
 // ERROR_FILE_EXISTS back when another copy made it first.
 std::optional<FileError> createWith(const fs::path& path, std::string_view bytes, DWORD& raced) {
     raced = 0;
-    Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, shareAll, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         DWORD code = GetLastError();
         raced = code == ERROR_FILE_EXISTS ? code : 0;
         return failure(path, FilePlace::Folder, code);
     }
-    DWORD code = writeAndFlush(file.get(), bytes);
+    // Another copy appending may open the new file at once; it waits for this lock.
+    DWORD code = lockExclusive(file.get());
+    if (code == 0)
+        code = writeAndFlush(file.get(), bytes);
     if (DWORD closed = file.closeNow(); code == 0)
         code = closed;
     if (code == 0)
