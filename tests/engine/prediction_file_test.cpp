@@ -3,7 +3,6 @@
 // holds, and the kind of error. Rows that need another user, a small disk or a size limit
 // run in a child process; Windows rows run the Windows build under Wine.
 #include "durable_write.h"
-#include "prediction_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -237,23 +236,6 @@ TEST(PredictionFileTest, StartUpCreatesOnlyAMissingFile) {
     EXPECT_EQ(problemOf(createIfMissing(folder / "no folder" / "numir.txt")),
               FileProblem::FolderMissing);
     fs::permissions(file, fs::perms::all);
-}
-
-// The run keeps its lines until it finishes; a run that did not finish writes nothing.
-TEST(PredictionFileTest, LinesReachTheDiskOnlyWhenTheRunFinishes) {
-    testing::TempFolder folder;
-    writeWholeFile(folder / "numir.txt", oldLines);
-    PredictionFile file(folder / "numir.txt");
-    for (bool append : {false, true}) {
-        file.openForRun(append);
-        file.writeLine("131415161718");
-        EXPECT_EQ(readWholeFile(folder / "numir.txt"), oldLines);
-        file.abandon();
-    }
-    file.openForRun(true);
-    file.writeLine("131415161718");
-    EXPECT_EQ(std::get<std::string>(file.finish(7)), runReport(7));
-    EXPECT_EQ(readWholeFile(folder / "numir.txt"), oldLines + "131415161718\r\n");
 }
 
 #ifdef _WIN32
