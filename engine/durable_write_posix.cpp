@@ -1,6 +1,7 @@
 // Linux side of durable_write.h: O_APPEND, flock, mkostemp, rename and fsync.
 #include "durable_write.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -63,17 +64,18 @@ FileError failure(const fs::path& shown, FilePlace place, int code) {
     return FileError{shown.filename().string(), problemFromSystemCode(code), place, code};
 }
 
-FileError readOnly(const fs::path& shown) {
-    return FileError{shown.filename().string(), FileProblem::ReadOnly, FilePlace::File, 0};
-}
-
 fs::path folderOf(const fs::path& path) {
     return path.has_parent_path() ? path.parent_path() : fs::path(".");
 }
 
-bool writeForbidden(const struct stat& status) {
-    // Checked by mode as well, since the kernel lets root write anything.
-    return (status.st_mode & 0222) == 0;
+// What rules a write to an existing file out: a folder in its place, or no write bit in its
+// mode (checked by hand, since the kernel lets root write anything).
+std::optional<FileError> refusal(const fs::path& shown, const struct stat& status) {
+    if (S_ISDIR(status.st_mode))
+        return failure(shown, FilePlace::File, EISDIR);
+    if ((status.st_mode & 0222) == 0)
+        return FileError{shown.filename().string(), FileProblem::ReadOnly, FilePlace::File, 0};
+    return std::nullopt;
 }
 
 int writeAll(int fd, std::string_view bytes, off_t offset = -1) {
@@ -120,22 +122,26 @@ int syncFolder(const fs::path& folder) {
     return ::fsync(fd.get()) != 0 && errno != EINVAL ? errno : 0;
 }
 
-std::optional<std::string> readAll(const fs::path& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
-        return std::nullopt;
-    std::string content;
+// Appends what the file holds, up to limit bytes, to content; gives errno or 0.
+int readInto(int fd, std::string& content, std::size_t limit) {
     char buffer[1 << 16];
-    for (;;) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    while (content.size() < limit) {
+        ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            return content;
+        if (got <= 0)
+            return got < 0 ? errno : 0;
         content.append(buffer, static_cast<std::size_t>(got));
     }
+    return 0;
+}
+
+std::optional<std::string> readAll(const fs::path& path) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string content;
+    if (!fd || readInto(fd.get(), content, std::string::npos) != 0)
+        return std::nullopt;
+    return content;
 }
 
 fs::path followLinks(fs::path path) {
@@ -152,16 +158,12 @@ fs::path followLinks(fs::path path) {
 }
 
 // A brand-new file needs no rename: made with O_EXCL, and removed again if it cannot be
-// filled. Gives EEXIST back when another copy made it first.
+// filled. Fails with EEXIST when another copy made it first.
 std::optional<FileError> createWith(const fs::path& shown, const fs::path& target,
-                                    std::string_view bytes, int& raced) {
-    raced = 0;
+                                    std::string_view bytes) {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd) {
-        if (errno == EEXIST)
-            raced = EEXIST;
+    if (!fd)
         return failure(shown, FilePlace::Folder, errno);
-    }
     // Another copy appending may open the new file at once; it waits for this lock.
     int code = lockExclusive(fd.get());
     if (code == 0)
@@ -259,10 +261,8 @@ std::optional<FileError> appendDurably(const fs::path& path, std::string_view by
     for (;;) {
         struct stat before {};
         const bool existed = ::stat(path.c_str(), &before) == 0;
-        if (existed && S_ISDIR(before.st_mode))
-            return failure(path, FilePlace::File, EISDIR);
-        if (existed && writeForbidden(before))
-            return readOnly(path);
+        if (auto refused = existed ? refusal(path, before) : std::nullopt)
+            return refused;
         Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
         if (!fd)
             return failure(path, existed ? FilePlace::File : FilePlace::Folder, errno);
@@ -292,16 +292,13 @@ std::optional<FileError> replaceDurably(const fs::path& path, std::string_view b
         if (::stat(target.c_str(), &status) != 0) {
             if (errno != ENOENT)
                 return failure(path, FilePlace::Folder, errno);
-            int raced = 0;
-            auto error = createWith(path, target, bytes, raced);
-            if (raced == 0)
+            auto error = createWith(path, target, bytes);
+            if (!error || error->systemCode != EEXIST)
                 return error;
             continue;
         }
-        if (S_ISDIR(status.st_mode))
-            return failure(path, FilePlace::File, EISDIR);
-        if (writeForbidden(status))
-            return readOnly(path);
+        if (auto refused = refusal(path, status))
+            return refused;
         if (!S_ISREG(status.st_mode))
             return writeThrough(path, target, bytes);
         if (::access(target.c_str(), W_OK) != 0)
@@ -325,21 +322,9 @@ std::optional<FileError> replaceDurably(const fs::path& path, std::string_view b
 
 std::variant<std::string, FileError> readBeginning(const fs::path& path, std::size_t limit) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
-        return failure(path, FilePlace::File, errno);
-    std::string content(limit, '\0');
-    std::size_t filled = 0;
-    while (filled < limit) {
-        ssize_t got = ::read(fd.get(), content.data() + filled, limit - filled);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return failure(path, FilePlace::File, errno);
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    content.resize(filled);
+    std::string content;
+    if (int code = fd ? readInto(fd.get(), content, limit) : errno)
+        return failure(path, FilePlace::File, code);
     return content;
 }
 
@@ -350,7 +335,7 @@ std::optional<FileError> createIfMissing(const fs::path& path) {
                                        : std::nullopt;
     Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!fd && errno != EEXIST)
-        return failure(path, errno == ENOSPC ? FilePlace::File : FilePlace::Folder, errno);
+        return failure(path, FilePlace::Folder, errno);
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 // work whatever the code page.
 #include "durable_write.h"
 
+#include <algorithm>
 #include <string>
 #include <windows.h>
 
@@ -136,20 +137,27 @@ bool stillThere(HANDLE held, const fs::path& path) {
            a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
 }
 
-std::optional<std::string> readAll(const fs::path& path) {
-    Handle file(openExisting(path, GENERIC_READ));
-    if (!file)
-        return std::nullopt;
-    std::string content;
+// Appends what the file holds, up to limit bytes, to content; gives the error or 0.
+DWORD readInto(HANDLE file, std::string& content, std::size_t limit) {
     char buffer[1 << 16];
-    for (;;) {
+    while (content.size() < limit) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
-            return std::nullopt;
+        const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - content.size()));
+        if (!ReadFile(file, buffer, wanted, &got, nullptr))
+            return GetLastError();
         if (got == 0)
-            return content;
+            return 0;
         content.append(buffer, got);
     }
+    return 0;
+}
+
+std::optional<std::string> readAll(const fs::path& path) {
+    Handle file(openExisting(path, GENERIC_READ));
+    std::string content;
+    if (!file || readInto(file.get(), content, std::string::npos) != 0)
+        return std::nullopt;
+    return content;
 }
 
 DWORD writeAndFlush(HANDLE file, std::string_view bytes) {
@@ -157,17 +165,13 @@ DWORD writeAndFlush(HANDLE file, std::string_view bytes) {
     return code == 0 && !FlushFileBuffers(file) ? GetLastError() : code;
 }
 
-// A brand-new file needs no rename; it is removed again if it cannot be filled. Gives
-// ERROR_FILE_EXISTS back when another copy made it first.
-std::optional<FileError> createWith(const fs::path& path, std::string_view bytes, DWORD& raced) {
-    raced = 0;
+// A brand-new file needs no rename; it is removed again if it cannot be filled. Fails with
+// ERROR_FILE_EXISTS when another copy made it first.
+std::optional<FileError> createWith(const fs::path& path, std::string_view bytes) {
     Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, shareAll, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        DWORD code = GetLastError();
-        raced = code == ERROR_FILE_EXISTS ? code : 0;
-        return failure(path, FilePlace::Folder, code);
-    }
+    if (!file)
+        return failure(path, FilePlace::Folder, GetLastError());
     // Another copy appending may open the new file at once; it waits for this lock.
     DWORD code = lockExclusive(file.get());
     if (code == 0)
@@ -290,9 +294,8 @@ std::optional<FileError> replaceDurably(const fs::path& path, std::string_view b
             DWORD code = GetLastError();
             if (code != ERROR_FILE_NOT_FOUND)
                 return failure(path, FilePlace::Folder, code);
-            DWORD raced = 0;
-            auto error = createWith(path, bytes, raced);
-            if (raced == 0)
+            auto error = createWith(path, bytes);
+            if (!error || error->systemCode != ERROR_FILE_EXISTS)
                 return error;
             continue;
         }
@@ -316,20 +319,9 @@ std::optional<FileError> replaceDurably(const fs::path& path, std::string_view b
 
 std::variant<std::string, FileError> readBeginning(const fs::path& path, std::size_t limit) {
     Handle file(openExisting(path, GENERIC_READ));
-    if (!file)
-        return failure(path, FilePlace::File, GetLastError());
-    std::string content(limit, '\0');
-    std::size_t filled = 0;
-    while (filled < limit) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), content.data() + filled, static_cast<DWORD>(limit - filled), &got,
-                      nullptr))
-            return failure(path, FilePlace::File, GetLastError());
-        if (got == 0)
-            break;
-        filled += got;
-    }
-    content.resize(filled);
+    std::string content;
+    if (DWORD code = file ? readInto(file.get(), content, limit) : GetLastError())
+        return failure(path, FilePlace::File, code);
     return content;
 }
 
