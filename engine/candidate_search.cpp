@@ -105,7 +105,7 @@ template <class Source> class Run {
         for (std::int64_t attempt = 0; attempt < attemptLimit;) {
             auto count = static_cast<std::size_t>(
                 std::min<std::int64_t>(screenBlock, attemptLimit - attempt));
-            for (std::uint32_t offset : screen(attempt, count)) {
+            for (std::uint16_t offset : screen(attempt, count)) {
                 std::int64_t current = attempt + offset;
                 if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
                     continue;
@@ -133,26 +133,22 @@ template <class Source> class Run {
 
     // The attempts of a block that their first picks do not rule out. The program's own
     // source goes through the vector sieve of the first three picks.
-    std::span<const std::uint32_t> screen(std::int64_t attempt, std::size_t count) {
-        survivors_.clear();
+    std::span<const std::uint16_t> screen(std::int64_t attempt, std::size_t count) {
+        std::size_t kept = 0;
         if (!live_) {
             for (std::size_t i = 0; i < count; ++i)
-                survivors_.push_back(static_cast<std::uint32_t>(i));
-            return survivors_;
-        }
-        if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
-            std::array<std::uint16_t, screenBlock> kept;
-            std::size_t n = screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
-                                               live_->tripleTable(), kept.data(), path_);
-            survivors_.assign(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(n));
+                survivors_[kept++] = static_cast<std::uint16_t>(i);
+        } else if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
+            kept = screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
+                                      live_->tripleTable(), survivors_.data(), path_);
         } else {
             std::array<float, screenBlock> units;
             random_.firstUnits(attempt, std::span(units.data(), count));
             for (std::size_t i = 0; i < count; ++i)
                 if (live_->startsWith(rankOf(units[i], 43) + 1))
-                    survivors_.push_back(static_cast<std::uint32_t>(i));
+                    survivors_[kept++] = static_cast<std::uint16_t>(i);
         }
-        return survivors_;
+        return {survivors_.data(), kept};
     }
 
     SixRanks ranks(std::int64_t attempt) {
@@ -216,7 +212,7 @@ template <class Source> class Run {
     RunState state_;
     std::unique_ptr<LivePrefixes> live_;
     std::vector<NumberMask> oddCombinations_;
-    std::vector<std::uint32_t> survivors_;
+    std::array<std::uint16_t, screenBlock> survivors_{}; // offsets into the block
 };
 
 } // namespace
