@@ -35,6 +35,7 @@ class BusyState {
 };
 
 template <class... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
+template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks the formatting, builds everything warning-free and runs
-# every test: the Linux build, the engine's tests once more under AddressSanitizer and UBSan,
-# a minute of fuzzing a whole run,
+# every test: the Linux build, the engine's and window logic's tests once more under
+# AddressSanitizer and UBSan (clang) with a minute of fuzzing a whole run,
 # the Debian package with its checks, the Windows downloads (x64 and x86) with their tests
 # under Wine, and a second build of the downloads elsewhere that must give the same bytes.
 set -euo pipefail
@@ -17,28 +17,25 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DNUMIR_WERROR=ON -DBUILD_TESTING
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
-echo "== engine tests under sanitizers"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_WERROR=ON \
-    -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=ON
+echo "== engine and window-logic tests under sanitizers, then a whole run fuzzed for a minute"
+# One clang build serves both: AddressSanitizer and UBSan, with libFuzzer's coverage.
+cmake -S . -B build-sanitize -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DNUMIR_WERROR=ON -DNUMIR_SANITIZE=ON -DNUMIR_FUZZ=ON -DNUMIR_BUILD_WINDOW=OFF \
+    -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=ON
 cmake --build build-sanitize -j "$(nproc)"
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
-
-echo "== a whole run fuzzed for a minute (libFuzzer with AddressSanitizer and UBSan)"
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIR_FUZZ=ON \
-    -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=OFF
-cmake --build build-fuzz -j "$(nproc)" --target run_fuzz
-mkdir -p build-fuzz/corpus
-build-fuzz/tests/fuzz/run_fuzz -max_total_time=60 -timeout=30 -print_final_stats=1 \
-    build-fuzz/corpus tests/fuzz/corpus
+mkdir -p build-sanitize/corpus
+build-sanitize/tests/fuzz/run_fuzz -max_total_time=60 -timeout=30 -print_final_stats=1 \
+    build-sanitize/corpus tests/fuzz/corpus
 
 echo "== the downloads (Windows zips and the Debian package) and their checks, then the Windows tests under Wine"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 bash scripts/build-windows.sh x64 -DNUMIR_WERROR=ON
 bash scripts/release.sh
-bash tests/release/release_test.sh dist "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)" \
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)
+bash tests/release/release_test.sh dist "$version" \
     "$(sed -n 's/.*programVersion = "\(.*\)";/\1/p' build-windows/generated/numir_version.h)"
-xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/package_test.sh dist/numir-assistant_*.deb \
-    "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
+xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/package_test.sh dist/numir-assistant_*.deb "$version"
 rm -rf build-windows/from-zip
 python3 -m zipfile -e dist/numir-assistant-*-windows-x64.zip build-windows/from-zip
 # The end-to-end scenarios drive the program as users get it, out of the x64 download.
