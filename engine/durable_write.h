@@ -34,4 +34,9 @@ std::variant<std::string, FileError> readBeginning(const std::filesystem::path& 
 // alone.
 std::optional<FileError> createIfMissing(const std::filesystem::path& path);
 
+// Finishes what a run that was killed while writing left: puts back the old bytes of a
+// write in place that did not finish, and removes the program's temporary files beside the
+// file. Every write does this first; start-up does it so that the file is whole when shown.
+std::optional<FileError> recoverInterruptedWrite(const std::filesystem::path& path);
+
 } // namespace numir

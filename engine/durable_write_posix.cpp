@@ -1,300 +1,125 @@
-// Linux side of durable_write.h: O_APPEND, flock, mkostemp, rename and fsync.
+// Linux side of durable_write.h: one locked write per run, through O_APPEND, a renamed
+// new file, or the file itself; flock makes copies of the program take turns.
 #include "durable_write.h"
+#include "posix_file.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
+#include <csignal>
 #include <fcntl.h>
-#include <string>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace numir {
 
-FileProblem problemFromSystemCode(int code) {
-    switch (code) {
-    case EACCES:
-    case EPERM:
-        return FileProblem::NoPermission;
-    case EROFS:
-        return FileProblem::ReadOnly;
-    case ENOSPC:
-    case EDQUOT:
-        return FileProblem::DiskFull;
-    case ETXTBSY:
-    case EBUSY:
-    case EWOULDBLOCK:
-        return FileProblem::InUse;
-    case ENOENT:
-    case ENOTDIR:
-        return FileProblem::FolderMissing;
-    case EISDIR:
-        return FileProblem::FolderInTheWay;
-    default:
-        return FileProblem::Other;
-    }
-}
+using namespace posix;
 
 namespace {
 
-namespace fs = std::filesystem;
+// Another copy may put a new file in place while this one waits for the lock; after this
+// many such turns the file counts as in use, rather than the run going round for ever.
+constexpr int turnsAtMost = 8;
 
-class Descriptor {
+enum class Mode { Append, Replace };
+
+// With a file-size limit, the system ends a program whose write passes it unless the signal
+// is ignored; ignored, the write fails and the file is cut back instead of ending mid-line.
+class FileSizeSignalIgnored {
   public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { closeNow(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    // A close can report a write the system had kept back, so its result counts.
-    int closeNow() {
-        int code = fd_ >= 0 && ::close(fd_) != 0 ? errno : 0;
-        fd_ = -1;
-        return code;
+    FileSizeSignalIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &saved_);
     }
+    ~FileSizeSignalIgnored() { ::sigaction(SIGXFSZ, &saved_, nullptr); }
+    FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+    FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
 
   private:
-    int fd_;
+    struct sigaction saved_ {};
 };
 
-FileError failure(const fs::path& shown, FilePlace place, int code) {
-    return FileError{shown.filename().string(), problemFromSystemCode(code), place, code};
-}
-
-fs::path folderOf(const fs::path& path) {
-    return path.has_parent_path() ? path.parent_path() : fs::path(".");
-}
-
-// What rules a write to an existing file out: a folder in its place, or no write bit in its
-// mode (checked by hand, since the kernel lets root write anything).
-std::optional<FileError> refusal(const fs::path& shown, const struct stat& status) {
-    if (S_ISDIR(status.st_mode))
-        return failure(shown, FilePlace::File, EISDIR);
-    if ((status.st_mode & 0222) == 0)
-        return FileError{shown.filename().string(), FileProblem::ReadOnly, FilePlace::File, 0};
-    return std::nullopt;
-}
-
-int writeAll(int fd, std::string_view bytes, off_t offset = -1) {
-    while (!bytes.empty()) {
-        ssize_t written = offset < 0 ? ::write(fd, bytes.data(), bytes.size())
-                                     : ::pwrite(fd, bytes.data(), bytes.size(), offset);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return written < 0 ? errno : EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-        if (offset >= 0)
-            offset += written;
-    }
-    return 0;
-}
-
-// After a failure, the file back at its old length; nothing more can be done if this fails.
-void cutBack(int fd, off_t length) {
-    if (::ftruncate(fd, length) == 0)
-        ::fdatasync(fd);
-}
-
-int lockExclusive(int fd) {
-    while (::flock(fd, LOCK_EX) != 0)
-        if (errno != EINTR)
-            return errno;
-    return 0;
-}
-
-// After waiting for the lock: another copy of the program may have put a new file in place.
-bool stillThere(int fd, const fs::path& path) {
-    struct stat held {
-    }, named{};
-    return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
-           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-}
-
-int syncFolder(const fs::path& folder) {
-    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd)
-        return errno;
-    // Some file systems cannot sync a folder and say so with EINVAL; nothing is lost there.
-    return ::fsync(fd.get()) != 0 && errno != EINVAL ? errno : 0;
-}
-
-// Appends what the file holds, up to limit bytes, to content; gives errno or 0.
-int readInto(int fd, std::string& content, std::size_t limit) {
-    char buffer[1 << 16];
-    while (content.size() < limit) {
-        ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return got < 0 ? errno : 0;
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    return 0;
-}
-
-std::optional<std::string> readAll(const fs::path& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    std::string content;
-    if (!fd || readInto(fd.get(), content, std::string::npos) != 0)
-        return std::nullopt;
-    return content;
-}
-
-fs::path followLinks(fs::path path) {
+// The file a symbolic link leads to, or errno: a link that cannot be read is not guessed at.
+int followLinks(fs::path& path) {
     for (int hop = 0; hop < 40; ++hop) {
-        std::error_code error;
-        if (!fs::is_symlink(path, error))
-            return path;
-        fs::path next = fs::read_symlink(path, error);
-        if (error)
-            return path;
-        path = next.is_absolute() ? next : folderOf(path) / next;
+        struct stat status {};
+        int code = lstatOf(path, status);
+        if (code == ENOENT || (code == 0 && !S_ISLNK(status.st_mode)))
+            return 0;
+        if (code != 0)
+            return code;
+        char next[PATH_MAX];
+        ssize_t length = ::readlink(path.c_str(), next, sizeof next);
+        if (length < 0 || static_cast<std::size_t>(length) == sizeof next)
+            return length < 0 ? errno : ENAMETOOLONG;
+        fs::path linked(std::string(next, static_cast<std::size_t>(length)));
+        path = linked.is_absolute() ? linked : folderOf(path) / linked;
     }
-    return path;
+    return ELOOP;
 }
 
-// A brand-new file needs no rename: made with O_EXCL, and removed again if it cannot be
-// filled. Fails with EEXIST when another copy made it first.
-std::optional<FileError> createWith(const fs::path& shown, const fs::path& target,
-                                    std::string_view bytes) {
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd)
-        return failure(shown, FilePlace::Folder, errno);
-    // Another copy appending may open the new file at once; it waits for this lock.
-    int code = lockExclusive(fd.get());
-    if (code == 0)
-        code = writeAll(fd.get(), bytes);
-    if (code == 0 && ::fsync(fd.get()) != 0)
-        code = errno;
-    if (int closed = fd.closeNow(); code == 0)
-        code = closed;
-    if (code == 0)
-        code = syncFolder(folderOf(target));
-    if (code == 0)
-        return std::nullopt;
-    ::unlink(target.c_str());
-    return failure(shown, FilePlace::File, code);
+// A missing file is made empty first (EEXIST when another copy made it first), and then
+// written as any other; killed at any point after, it is at worst empty, as start-up makes it.
+int createEmpty(const fs::path& target) {
+    int code = 0;
+    Descriptor fd = openFile(target, O_WRONLY | O_CREAT | O_EXCL, code, 0666);
+    if (fd && (code = syncAll(fd.get())) == 0)
+        syncFolder(folderOf(target));
+    return code == EEXIST ? 0 : code;
 }
 
 // A device or pipe in the file's place is written as it is: it has no length to take back
 // and must not be renamed over.
 std::optional<FileError> writeThrough(const fs::path& shown, const fs::path& target,
                                       std::string_view bytes) {
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
-    if (!fd)
-        return failure(shown, FilePlace::File, errno);
-    int code = writeAll(fd.get(), bytes);
-    if (code == 0 && ::fdatasync(fd.get()) != 0 && errno != EINVAL)
-        code = errno;
+    int code = 0;
+    Descriptor fd = openFile(target, O_WRONLY, code);
+    if (fd && (code = writeAll(fd.get(), bytes)) == 0)
+        code = syncData(fd.get());
     return code == 0 ? std::nullopt : std::optional(failure(shown, FilePlace::File, code));
-}
-
-// The room is taken before the first old byte is overwritten, so a full disk fails while
-// the file is still whole; any other failure puts the old bytes back.
-std::optional<FileError> writeInPlace(const fs::path& shown, const fs::path& target,
-                                      std::string_view bytes) {
-    const std::optional<std::string> old = readAll(target);
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
-    if (!fd)
-        return failure(shown, FilePlace::File, errno);
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0)
-        return failure(shown, FilePlace::File, errno);
-    const off_t oldLength = status.st_size;
-    const auto newLength = static_cast<off_t>(bytes.size());
-    if (newLength > oldLength) {
-        int code = ::posix_fallocate(fd.get(), 0, newLength);
-        if (code != 0 && code != EOPNOTSUPP && code != EINVAL) {
-            cutBack(fd.get(), oldLength);
-            return failure(shown, FilePlace::File, code);
-        }
-    }
-    int code = writeAll(fd.get(), bytes, 0);
-    if (code == 0 && ::ftruncate(fd.get(), newLength) != 0)
-        code = errno;
-    if (code == 0 && ::fdatasync(fd.get()) != 0)
-        code = errno;
-    if (code == 0)
-        return std::nullopt;
-    if (old) {
-        writeAll(fd.get(), *old, 0);
-        cutBack(fd.get(), oldLength);
-    }
-    return failure(shown, FilePlace::File, code);
 }
 
 // Writes, syncs and renames a file with a name of its own over target; removed on failure.
 std::optional<FileError> renameOver(const fs::path& shown, const fs::path& target,
-                                    const struct stat& old, std::string_view bytes) {
-    std::string name = (folderOf(target) / ("." + target.filename().string() + ".XXXXXX")).string();
-    Descriptor fd(::mkostemp(name.data(), O_CLOEXEC));
+                                    const struct stat& status, std::string_view bytes) {
+    fs::path name;
+    int code = 0;
+    Descriptor fd = temporaryBeside(target, name, code);
     if (!fd)
-        return writeInPlace(shown, target, bytes); // the folder takes no new file
-    if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+        return takesNoNewFile(code) ? writeInPlace(shown, target, status, bytes)
+                                    : failure(shown, FilePlace::Folder, code);
+    if (::fchown(fd.get(), status.st_uid, status.st_gid) != 0) {
         // Only root can keep another user's ownership; anyone else keeps their own file.
     }
-    int code = ::fchmod(fd.get(), old.st_mode & 07777) != 0 ? errno : 0;
+    code = codeOf(retried([&] { return ::fchmod(fd.get(), status.st_mode & 07777); }));
     if (code == 0)
         code = writeAll(fd.get(), bytes);
-    if (code == 0 && ::fsync(fd.get()) != 0)
-        code = errno;
+    if (code == 0)
+        code = syncAll(fd.get());
     if (int closed = fd.closeNow(); code == 0)
         code = closed;
-    if (code == 0 && ::rename(name.c_str(), target.c_str()) != 0)
-        code = errno;
+    if (code == 0)
+        code = renameFile(name, target);
     if (code != 0) {
-        ::unlink(name.c_str());
+        removeFile(name);
         return failure(shown, FilePlace::File, code);
     }
-    if (int synced = syncFolder(folderOf(target)))
-        return failure(shown, FilePlace::Folder, synced);
+    syncFolder(folderOf(target)); // the new lines are in place; this only hastens the name
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<FileError> appendDurably(const fs::path& path, std::string_view bytes) {
-    for (;;) {
-        struct stat before {};
-        const bool existed = ::stat(path.c_str(), &before) == 0;
-        if (auto refused = existed ? refusal(path, before) : std::nullopt)
-            return refused;
-        Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-        if (!fd)
-            return failure(path, existed ? FilePlace::File : FilePlace::Folder, errno);
-        if (int code = lockExclusive(fd.get()))
-            return failure(path, FilePlace::File, code);
-        if (!stillThere(fd.get(), path))
-            continue;
-        struct stat status {};
-        if (::fstat(fd.get(), &status) != 0)
-            return failure(path, FilePlace::File, errno);
-        int code = writeAll(fd.get(), bytes);
-        if (code == 0 && ::fdatasync(fd.get()) != 0 && errno != EINVAL)
-            code = errno;
-        if (code == 0 && !existed)
-            code = syncFolder(folderOf(path));
-        if (code == 0)
-            return std::nullopt;
-        cutBack(fd.get(), status.st_size);
+// The one write of a run. Every stat that fails ends it before anything is written.
+std::optional<FileError> writeDurably(const fs::path& path, std::string_view bytes, Mode mode) {
+    FileSizeSignalIgnored fileSizeSignal;
+    fs::path target = path;
+    if (int code = followLinks(target))
         return failure(path, FilePlace::File, code);
-    }
-}
-
-std::optional<FileError> replaceDurably(const fs::path& path, std::string_view bytes) {
-    const fs::path target = followLinks(path);
-    for (;;) {
+    for (int turn = 0; turn < turnsAtMost; ++turn) {
         struct stat status {};
-        if (::stat(target.c_str(), &status) != 0) {
-            if (errno != ENOENT)
-                return failure(path, FilePlace::Folder, errno);
-            auto error = createWith(path, target, bytes);
-            if (!error || error->systemCode != EEXIST)
-                return error;
+        if (int code = statOf(target, status)) {
+            if (code == ENOENT)
+                code = createEmpty(target);
+            if (code != 0)
+                return failure(path, FilePlace::Folder, code);
             continue;
         }
         if (auto refused = refusal(path, status))
@@ -303,40 +128,80 @@ std::optional<FileError> replaceDurably(const fs::path& path, std::string_view b
             return writeThrough(path, target, bytes);
         if (::access(target.c_str(), W_OK) != 0)
             return failure(path, FilePlace::File, errno);
-        int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-        if (held < 0) // a file one may write but not read still takes a lock
-            held = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-        Descriptor lock(held);
-        if (!lock)
-            return failure(path, FilePlace::File, errno);
-        if (int code = lockExclusive(lock.get()))
+        // Replace locks through a reading descriptor (a file one may write but not read
+        // still takes one); the writing happens elsewhere.
+        int code = 0;
+        Descriptor fd =
+            openFile(target, mode == Mode::Append ? O_WRONLY | O_APPEND : O_RDONLY, code);
+        if (!fd && mode == Mode::Replace)
+            fd = openFile(target, O_WRONLY, code);
+        if (code == ENOENT)
+            continue; // gone since the stat: made anew on the next turn
+        if (!fd)
             return failure(path, FilePlace::File, code);
-        if (!stillThere(lock.get(), target) || ::fstat(lock.get(), &status) != 0)
-            continue;
+        struct stat held {
+        }, named{};
+        if ((code = lockExclusive(fd.get())) == 0 && (code = fstatOf(fd.get(), held)) == 0)
+            code = statOf(target, named);
+        if (code != 0 && code != ENOENT)
+            return failure(path, FilePlace::File, code);
+        if (code == ENOENT || !sameFile(held, named))
+            continue; // another copy put a new file in place meanwhile
+        if (auto refused = refusal(path, held))
+            return refused;
+        if (auto error = recoverLocked(path, target, held))
+            return error;
+        if (mode == Mode::Append)
+            return appendRecorded(path, target, fd.get(), bytes);
         // Renaming would split a second hard link off the lines.
-        if (status.st_nlink > 1)
-            return writeInPlace(path, target, bytes);
-        return renameOver(path, target, status, bytes);
+        return held.st_nlink > 1 ? writeInPlace(path, target, held, bytes)
+                                 : renameOver(path, target, held, bytes);
     }
+    return failure(path, FilePlace::File, EBUSY);
+}
+
+} // namespace
+
+std::optional<FileError> appendDurably(const fs::path& path, std::string_view bytes) {
+    return writeDurably(path, bytes, Mode::Append);
+}
+
+std::optional<FileError> replaceDurably(const fs::path& path, std::string_view bytes) {
+    return writeDurably(path, bytes, Mode::Replace);
 }
 
 std::variant<std::string, FileError> readBeginning(const fs::path& path, std::size_t limit) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    int code = 0;
+    Descriptor fd = openFile(path, O_RDONLY, code);
     std::string content;
-    if (int code = fd ? readInto(fd.get(), content, limit) : errno)
+    if (fd)
+        code = readInto(fd.get(), content, limit);
+    if (code != 0)
         return failure(path, FilePlace::File, code);
     return content;
 }
 
 std::optional<FileError> createIfMissing(const fs::path& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) == 0)
-        return S_ISDIR(status.st_mode) ? std::optional(failure(path, FilePlace::File, EISDIR))
-                                       : std::nullopt;
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd && errno != EEXIST)
-        return failure(path, FilePlace::Folder, errno);
+    int code = 0;
+    Descriptor fd = openFile(path, O_RDONLY | O_CREAT, code, 0666);
+    if (!fd) { // a folder in the way, or a read-only file in a folder that takes nothing new
+        struct stat status {};
+        if (statOf(path, status) == 0)
+            return S_ISDIR(status.st_mode) ? std::optional(failure(path, FilePlace::File, EISDIR))
+                                           : std::nullopt;
+        return failure(path, FilePlace::Folder, code);
+    }
     return std::nullopt;
+}
+
+std::optional<FileError> recoverInterruptedWrite(const fs::path& path) {
+    fs::path target = path;
+    int code = followLinks(target);
+    Descriptor fd = code == 0 ? openFile(target, O_RDONLY, code) : Descriptor();
+    struct stat held {};
+    if (fd && (code = lockExclusive(fd.get())) == 0 && (code = fstatOf(fd.get(), held)) == 0)
+        return recoverLocked(path, target, held);
+    return code == ENOENT ? std::nullopt : std::optional(failure(path, FilePlace::File, code));
 }
 
 } // namespace numir

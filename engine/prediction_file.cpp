@@ -11,7 +11,9 @@ std::string runReport(std::int32_t attempts) {
 PredictionFile::PredictionFile(std::filesystem::path path) : path_(std::move(path)) {}
 
 std::optional<FileError> PredictionFile::ensureExists() const {
-    return createIfMissing(path_);
+    if (auto error = createIfMissing(path_))
+        return error;
+    return recoverInterruptedWrite(path_);
 }
 
 void PredictionFile::openForRun(bool append) {
