@@ -6,16 +6,12 @@
 
 namespace numir {
 
-CompanionCheck checkCompanion(const std::filesystem::path& settingsFile) {
-    if (auto error = createIfMissing(settingsFile))
-        return {true, error};
+bool companionNoticeDue(const std::filesystem::path& settingsFile) {
+    createIfMissing(settingsFile); // a failure shows in the reading
     // One character past the marker is enough to tell a longer line from it.
     auto beginning = readBeginning(settingsFile, companionMarkerLine.size() + 1);
-    if (auto* error = std::get_if<FileError>(&beginning))
-        return {true, *error};
-    const std::string& text = std::get<std::string>(beginning);
-    const std::string firstLine = text.substr(0, text.find_first_of("\r\n"));
-    return {firstLine != companionMarkerLine, std::nullopt};
+    const std::string* text = std::get_if<std::string>(&beginning);
+    return !text || text->substr(0, text->find_first_of("\r\n")) != companionMarkerLine;
 }
 
 } // namespace numir

@@ -1,15 +1,8 @@
 #include "file_error_text.h"
 
-#include "companion_notice.h"
-
 namespace numir {
 namespace {
 
-std::string firstLine(const std::string& name) {
-    // The sheet printer's settings are only read; the predictions are written.
-    return name == companionSettingsFileName ? name + " を開けませんでした"
-                                             : name + " に書き込めませんでした";
-}
 
 std::string whatIsWrong(const FileError& error) {
     const std::string file = "「" + error.fileName + "」";
@@ -42,7 +35,7 @@ std::string whatIsWrong(const FileError& error) {
 } // namespace
 
 std::string fileErrorPrompt(const FileError& error) {
-    return firstLine(error.fileName) + "\n" + whatIsWrong(error);
+    return error.fileName + " に書き込めませんでした\n" + whatIsWrong(error);
 }
 
 } // namespace numir

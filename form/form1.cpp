@@ -44,10 +44,7 @@ Form1::Form1(FormView& view, RandomSource& random, std::filesystem::path folder)
       predictionFile_(folder_ / predictionFileName) {}
 
 void Form1::load() {
-    CompanionCheck companion = checkCompanion(folder_ / companionSettingsFileName);
-    if (companion.error)
-        showFileError(*companion.error);
-    if (companion.noticeDue)
+    if (companionNoticeDue(folder_ / companionSettingsFileName))
         view_.showStop(companionNoticeTitle, companionNoticePrompt);
     restoreStartState();
     // So that the Notepad button always finds a file.

@@ -18,7 +18,7 @@ test_packages=(
     xvfb xauth xdotool xclip x11-utils imagemagick
     desktop-file-utils icoutils appstream lintian dpkg-dev
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686
-    wine wine64 python3 strace
+    wine wine64 python3 strace unzip p7zip-full libarchive-tools
 )
 packages=("${run_packages[@]}")
 [[ $set_wanted == run ]] || packages+=("${test_packages[@]}")

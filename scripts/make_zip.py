@@ -3,12 +3,23 @@
 
 Usage: make_zip.py OUT.zip NAME=FILE [NAME=FILE ...]
 Every entry gets the same time stamp and plain permissions, in the order given; names
-outside ASCII are stored as UTF-8 with the zip format's UTF-8 flag, as Windows reads them.
+outside ASCII are stored as UTF-8 with the zip format's UTF-8 flag, as Windows 8 and later,
+7-Zip and libarchive read them, and once more in the Info-ZIP Unicode Path extra field,
+which Info-ZIP's unzip reads instead of the flag.
 """
 import os
+import struct
 import sys
 import time
 import zipfile
+import zlib
+
+
+def unicode_path_field(name):
+    """Info-ZIP Unicode Path (0x7075): version 1, the CRC-32 of the stored name, the name."""
+    utf8 = name.encode("utf-8")
+    body = struct.pack("<BI", 1, zlib.crc32(utf8)) + utf8
+    return struct.pack("<HH", 0x7075, len(body)) + body
 
 
 def main(arguments):
@@ -23,6 +34,8 @@ def main(arguments):
             entry.compress_type = zipfile.ZIP_DEFLATED
             entry.create_system = 0  # as if made on Windows: no Unix owner or mode to carry
             entry.external_attr = 0x20  # the archive attribute, as Windows sets it
+            if not name.isascii():
+                entry.extra = unicode_path_field(name)
             with open(source, "rb") as file:
                 archive.writestr(entry, file.read())
 

@@ -36,14 +36,17 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.
 bash tests/release/release_test.sh dist "$version" \
     "$(sed -n 's/.*programVersion = "\(.*\)";/\1/p' build-windows/generated/numir_version.h)"
 xvfb-run -a -s "-screen 0 1024x768x24" bash tests/package/package_test.sh dist/numir-assistant_*.deb "$version"
-rm -rf build-windows/from-zip
-python3 -m zipfile -e dist/numir-assistant-*-windows-x64.zip build-windows/from-zip
-# The end-to-end scenarios drive the program as users get it, out of the x64 download.
-cmake -S . -B build-windows -DNUMIR_E2E_PROGRAM="$PWD/build-windows/from-zip/numir-assistant.exe" >/dev/null
-ctest --test-dir build-windows --output-on-failure
+# The end-to-end scenarios drive each program as users get it, out of its download.
+test_windows_program() { # folder arch
+    rm -rf "$1/from-zip"
+    python3 -m zipfile -e dist/numir-assistant-*-windows-"$2".zip "$1/from-zip"
+    cmake -S . -B "$1" -DNUMIR_E2E_PROGRAM="$PWD/$1/from-zip/numir-assistant.exe" >/dev/null
+    ctest --test-dir "$1" --output-on-failure
+}
+test_windows_program build-windows x64
 if bash scripts/can-run-32-bit.sh; then
     bash scripts/build-windows.sh x86 -DNUMIR_WERROR=ON
-    ctest --test-dir build-windows-x86 --output-on-failure -E end_to_end
+    test_windows_program build-windows-x86 x86
 else
     echo "The x86 program's tests were not run: this machine's kernel cannot run 32-bit programs."
 fi

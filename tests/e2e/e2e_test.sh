@@ -166,7 +166,8 @@ tab_stops() {
 
 # Two copies in one folder appending ５００件 at once, as after a double double-click: every
 # line arrives. Then a read-only numir.txt: no box at start-up, the file error box with its
-# reason at スタート in both modes, and the file and its mode as they were.
+# reason at スタート in both modes, and the file and its mode as they were. Last, a folder
+# that takes no new file.
 two_copies_and_a_read_only_file() {
     new_folder && printf 'old\r\n' >"$work/numir.txt"
     start_program && wait_for_form || return 1
@@ -197,6 +198,19 @@ two_copies_and_a_read_only_file() {
             fail "$mode changed the read-only file" || return 1
     done
     import -window root "$artifacts/read-only-refused.png"
+    kill "$app_pid" && wait "$app_pid" 2>/dev/null
+    [[ -n $on_wine ]] && wineserver -k 2>/dev/null
+
+    # A folder that takes no file, even for root: read-only in the program's own mount
+    # namespace. The notice (velnor.ini cannot be made, so no marker), then one box for
+    # numir.txt, then the window; nothing about velnor.ini.
+    new_folder && rm "$work/velnor.ini"
+    (cd "$work" && exec unshare -m sh -c 'mount --bind . . && mount -o remount,bind,ro . . &&
+        cd "$PWD" && exec "$@"' - ${on_wine:+wine} "$program") &
+    app_pid=$!
+    answer_box 'オススメ' && answer_box 'ファイルエラー' && wait_for_form || return 1
+    window_absent 'ファイルエラー' && window_absent 'オススメ' || fail "a further box at start-up" || return 1
+    [[ ! -e $work/numir.txt && ! -e $work/velnor.ini ]] || fail "a file made in the read-only folder"
 }
 two_forms() { (($(xdotool search --onlyvisible --name '^NUMIRアシスタント$' 2>/dev/null | wc -l) == 2)); }
 

@@ -15,6 +15,10 @@ for arch in x64 x86; do
     grep -q " ${zip##*/}\$" "$dist/SHA256SUMS" || fail "SHA256SUMS lacks ${zip##*/}"
     [[ $(python3 -m zipfile -l "$zip" | awk 'NR > 1 {print $1}' | sort | tr '\n' ' ') == "LICENSE.txt licenses/GPL-3.txt licenses/gcc-runtime.txt licenses/mingw-w64-runtime.txt numir-assistant.exe はじめにお読みください.txt " ]] ||
         fail "$arch: the zip's files differ"
+    # The readme's Japanese name as Info-ZIP's unzip, 7-Zip and libarchive list it.
+    for lister in "unzip -l" "7z l" "bsdtar -tf"; do
+        $lister "$zip" | grep -q 'はじめにお読みください\.txt' || fail "$arch: $lister misreads the readme's name"
+    done
     python3 -m zipfile -e "$zip" "$work/$arch" && cd "$work/$arch"
     for text in *.txt licenses/*.txt; do
         [[ $(head -c 3 "$text") == $'\xef\xbb\xbf' ]] && ! grep -qv $'\r$' "$text" &&
