@@ -3,7 +3,6 @@
 namespace numir {
 namespace {
 
-
 std::string whatIsWrong(const FileError& error) {
     const std::string file = "「" + error.fileName + "」";
     const bool folder = error.place == FilePlace::Folder;
