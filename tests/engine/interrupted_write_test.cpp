@@ -21,8 +21,8 @@ using testing::namesIn;
 using testing::readWholeFile;
 using testing::writeWholeFile;
 
-const std::string oldLines = "010203040506\r\n070809101112\r\n";
-const std::string runLines = "131415161718\r\n192021222324\r\n252627282930\r\n";
+using testing::oldLines;
+using testing::runLines;
 
 // The file's identity as the undo record keeps it.
 std::uint64_t fileIdOf(const fs::path& path) {

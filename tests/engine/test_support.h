@@ -14,6 +14,10 @@
 
 namespace numir::testing {
 
+// A file's lines before a run, and a run's lines.
+inline const std::string oldLines = "010203040506\r\n070809101112\r\n";
+inline const std::string runLines = "131415161718\r\n192021222324\r\n252627282930\r\n";
+
 struct TempFolder {
     TempFolder() { std::filesystem::create_directories(path); }
     ~TempFolder() {
