@@ -1,14 +1,17 @@
 // How long the window stays frozen: counting the passing combinations, and whole runs of the
-// slowest settings found for each preset, over 100 seeds each (each repetition is a new seed).
+// slowest settings found for each preset, over 100 seeds each (each repetition is a new seed),
+// the hardest with one thread and with every logical processor.
 #include "candidate_search.h"
 #include "first_picks.h"
 #include "input_validation.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -44,14 +47,18 @@ BENCHMARK_CAPTURE(CountPassing, NoFilters, Narrow{500, 190, 0, 0, 0, 0, nullptr}
 BENCHMARK_CAPTURE(CountPassing, Narrow, Narrow{200, 60, 1, 2, 43, 42, U"000000000003"});
 
 // Validation, the search and the file, as one press of Start; a new seed every time. The
-// screening path is the fastest this processor runs unless a row names one.
-void WholeRun(benchmark::State& state, Narrow narrow, ScreenPath screen = fastestScreenPath()) {
+// screening path is the fastest this processor runs, and the threads every logical
+// processor, unless a row names them.
+void WholeRun(benchmark::State& state, Narrow narrow, ScreenPath screen = fastestScreenPath(),
+              int threads = 0) {
     PredictionSettings settings = settingsOf(narrow);
     auto path = std::filesystem::temp_directory_path() / "numir-bench.txt";
     // Each repetition calls this anew: a counter across them gives every one its own seed,
-    // 1, 2, 3, ... for each setting, so the figures can be reproduced.
-    static std::map<std::pair<const char32_t*, ScreenPath>, std::uint64_t> repetitions;
-    ClockSeededRandom random(++repetitions[{narrow.previousDraw, screen}] * 1000 + narrow.target);
+    // 1, 2, 3, ... for each setting, path and thread count, so the figures can be reproduced
+    // and rows that differ only in threads run the same seeds.
+    static std::map<std::tuple<const char32_t*, ScreenPath, int>, std::uint64_t> repetitions;
+    ClockSeededRandom random(++repetitions[{narrow.previousDraw, screen, threads}] * 1000 +
+                             narrow.target);
     double attempts = 0, stopped = 0;
     for (auto _ : state) {
         if (validate(settings)) {
@@ -60,7 +67,8 @@ void WholeRun(benchmark::State& state, Narrow narrow, ScreenPath screen = fastes
         }
         PredictionFile file(path);
         file.openForRun(false);
-        auto outcome = CandidateSearch(settings, std::numeric_limits<std::int32_t>::max(), screen)
+        auto outcome = CandidateSearch(settings, std::numeric_limits<std::int32_t>::max(), screen,
+                                       SearchThreads{threads})
                            .run(file, random);
         if (auto* done = std::get_if<std::string>(&outcome))
             attempts += std::stod(done->substr(std::string(" 予想を書込みました。 ").size()));
@@ -85,16 +93,25 @@ double slowest(const std::vector<double>& v) {
         ->Repetitions(100)                                                                         \
         ->ComputeStatistics("max", slowest)
 
-// The hardest settings found for 500 and 200 lines, 1,000 seeds on each screening path.
-#define HARDEST_RUN(name, path, ...)                                                               \
-    BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__}, ScreenPath::path)                       \
+// NUMIR_BENCH_SEEDS=N takes N seeds instead of 1,000 for the hardest runs, for a quick look.
+int hardestSeeds() {
+    const char* seeds = std::getenv("NUMIR_BENCH_SEEDS");
+    return seeds ? std::atoi(seeds) : 1000;
+}
+
+// The hardest settings found for 500 and 200 lines, 1,000 seeds on each screening path, with
+// one thread (_1T) and with every logical processor (_AllT) on the same seeds.
+#define HARDEST_RUN(name, path, threads, ...)                                                      \
+    BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__}, ScreenPath::path, threads)              \
         ->Unit(benchmark::kMillisecond)                                                            \
         ->Iterations(1)                                                                            \
-        ->Repetitions(1000)                                                                        \
+        ->Repetitions(hardestSeeds())                                                              \
         ->ComputeStatistics("max", slowest)
 #define HARDEST_RUNS(path)                                                                         \
-    HARDEST_RUN(Hardest500_##path, path, 500, 190, 1, 2, 33, 36, U"000000001000");                 \
-    HARDEST_RUN(Hardest200_##path, path, 200, 60, 1, 2, 32, 42, U"000000000300")
+    HARDEST_RUN(Hardest500_##path##_1T, path, 1, 500, 190, 1, 2, 33, 36, U"000000001000");         \
+    HARDEST_RUN(Hardest500_##path##_AllT, path, 0, 500, 190, 1, 2, 33, 36, U"000000001000");       \
+    HARDEST_RUN(Hardest200_##path##_1T, path, 1, 200, 60, 1, 2, 32, 42, U"000000000300");          \
+    HARDEST_RUN(Hardest200_##path##_AllT, path, 0, 200, 60, 1, 2, 32, 42, U"000000000300")
 
 HARDEST_RUNS(Avx2);
 HARDEST_RUNS(Sse2);

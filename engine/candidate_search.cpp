@@ -2,6 +2,7 @@
 
 #include "first_picks.h"
 #include "live_prefixes.h"
+#include "parallel_sieve.h"
 #include "run_state.h"
 
 #include <algorithm>
@@ -83,8 +84,9 @@ enum class Verdict { Rejected, Accepted, Stopped };
 template <class Source> class Run {
   public:
     Run(const PredictionSettings& settings, const CombinationFilter& filter,
-        const PassingSet& passing, PredictionFile& file, Source& random, ScreenPath path)
-        : filter_(filter), file_(file), random_(random), path_(path),
+        const PassingSet& passing, PredictionFile& file, Source& random, ScreenPath path,
+        SearchThreads threads)
+        : filter_(filter), file_(file), random_(random), path_(path), threads_(threads),
           state_(settings, passing.counts()) {
         auto all = passing.list(livePrefixLimit);
         if (!all)
@@ -105,6 +107,7 @@ template <class Source> class Run {
         for (std::int64_t attempt = 0; attempt < attemptLimit;) {
             auto count = static_cast<std::size_t>(
                 std::min<std::int64_t>(screenBlock, attemptLimit - attempt));
+            startThreadsOnceLong(attempt, attemptLimit);
             for (std::uint16_t offset : screen(attempt, count)) {
                 std::int64_t current = attempt + offset;
                 if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
@@ -118,6 +121,16 @@ template <class Source> class Run {
     }
 
   private:
+    // A run that proves long screens its attempts on every logical processor from here on.
+    void startThreadsOnceLong(std::int64_t attempt, std::int64_t attemptLimit) {
+        if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
+            const int threads = threads_.resolved();
+            if (!sieve_ && live_ && threads > 1 && attempt >= threads_.startAfter)
+                sieve_ = std::make_unique<ParallelSieve>(random_, path_, threads, attempt,
+                                                         attemptLimit, live_->tripleTable());
+        }
+    }
+
     // Judges one attempt's six picks; the run's outcome once it ends there. A survivor of the
     // program's own source needs no second look after an acceptance earlier in its block: a
     // candidate that is no longer live is judged like any other.
@@ -139,8 +152,9 @@ template <class Source> class Run {
             for (std::size_t i = 0; i < count; ++i)
                 survivors_[kept++] = static_cast<std::uint16_t>(i);
         } else if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
-            kept = screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
-                                      live_->tripleTable(), survivors_.data(), path_);
+            kept = sieve_ ? sieve_->survivors(attempt, live_->tripleTable(), survivors_.data())
+                          : screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
+                                               live_->tripleTable(), survivors_.data(), path_);
         } else {
             std::array<float, screenBlock> units;
             random_.firstUnits(attempt, std::span(units.data(), count));
@@ -186,12 +200,18 @@ template <class Source> class Run {
             return oddSum && !state_.targetReachable() ? Verdict::Stopped : Verdict::Rejected;
         state_.accept(candidate.numbers, oddSum);
         if (live_ && !oddSum)
-            live_->remove(candidate.numbers);
+            live_->remove(candidate.numbers), liveChanged();
         file_.writeLine(lineText(candidate));
         return Verdict::Accepted;
     }
 
+    void liveChanged() {
+        if (sieve_)
+            sieve_->tableChanged(live_->tripleTable());
+    }
+
     RunOutcome finish(std::int32_t attempts) {
+        sieve_.reset(); // no worker outlives the search
         auto finished = file_.finish(attempts);
         if (auto* error = std::get_if<FileError>(&finished))
             return *error;
@@ -203,14 +223,17 @@ template <class Source> class Run {
         for (NumberMask numbers : oddCombinations_)
             live_->remove(numbers);
         oddCombinations_.clear();
+        liveChanged();
     }
 
     const CombinationFilter& filter_;
     PredictionFile& file_;
     Source& random_;
     ScreenPath path_;
+    SearchThreads threads_;
     RunState state_;
     std::unique_ptr<LivePrefixes> live_;
+    std::unique_ptr<ParallelSieve> sieve_;
     std::vector<NumberMask> oddCombinations_;
     std::array<std::uint16_t, screenBlock> survivors_{}; // offsets into the block
 };
@@ -242,18 +265,18 @@ std::string lineText(const Candidate& candidate) {
 }
 
 CandidateSearch::CandidateSearch(const PredictionSettings& settings, std::int32_t attemptLimit,
-                                 ScreenPath path)
+                                 ScreenPath path, SearchThreads threads)
     : settings_(settings), filter_(settings), passing_(settings), attemptLimit_(attemptLimit),
-      path_(path) {}
+      path_(path), threads_(threads) {}
 
 RunOutcome CandidateSearch::run(PredictionFile& file, RandomSource& random) const {
     random.reseed();
     // The program's own source is known here, so its values are computed inline.
     RunOutcome outcome = [&]() -> RunOutcome {
         if (auto* own = dynamic_cast<ClockSeededRandom*>(&random))
-            return Run<ClockSeededRandom>(settings_, filter_, passing_, file, *own, path_)
+            return Run<ClockSeededRandom>(settings_, filter_, passing_, file, *own, path_, threads_)
                 .run(attemptLimit_);
-        return Run<RandomSource>(settings_, filter_, passing_, file, random, path_)
+        return Run<RandomSource>(settings_, filter_, passing_, file, random, path_, threads_)
             .run(attemptLimit_);
     }();
     if (!std::holds_alternative<std::string>(outcome))

@@ -6,6 +6,7 @@
 
 #include "combination_filter.h"
 #include "first_picks.h"
+#include "parallel_sieve.h"
 #include "passing_set.h"
 #include "prediction_file.h"
 #include "prediction_settings.h"
@@ -51,11 +52,12 @@ inline constexpr std::int64_t livePrefixLimit = 20000;
 
 class CandidateSearch {
   public:
-    // path: the vector code that screens the program's own source; measurements and tests
-    // choose one, the program takes the fastest.
+    // path: the vector code that screens the program's own source; threads: how many
+    // threads screen a long run. Measurements and tests choose; the program takes the
+    // fastest path and every logical processor.
     explicit CandidateSearch(const PredictionSettings& settings,
                              std::int32_t attemptLimit = std::numeric_limits<std::int32_t>::max(),
-                             ScreenPath path = fastestScreenPath());
+                             ScreenPath path = fastestScreenPath(), SearchThreads threads = {});
 
     RunOutcome run(PredictionFile& file, RandomSource& random) const;
 
@@ -65,6 +67,7 @@ class CandidateSearch {
     PassingSet passing_;
     std::int32_t attemptLimit_;
     ScreenPath path_;
+    SearchThreads threads_;
 };
 
 } // namespace numir

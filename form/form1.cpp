@@ -34,6 +34,18 @@ class BusyState {
     FormView& view_;
 };
 
+// The wait cursor for as long as a run searches; gone before any box it leads to.
+class WaitCursor {
+  public:
+    explicit WaitCursor(FormView& view) : view_(view) { view_.showWaitCursor(true); }
+    ~WaitCursor() { view_.showWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    FormView& view_;
+};
+
 template <class... Handlers> struct Overloaded : Handlers... { using Handlers::operator()...; };
 template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
@@ -86,8 +98,10 @@ void Form1::showFileError(const FileError& error) {
 
 void Form1::start() {
     BusyState busy(view_);
-    PredictionOutcome outcome =
-        runPrediction(settingsFromInputs(readInputs()), predictionFile_, random_);
+    PredictionOutcome outcome = [this] {
+        WaitCursor waiting(view_);
+        return runPrediction(settingsFromInputs(readInputs()), predictionFile_, random_);
+    }();
     std::visit(
         Overloaded{
             [this](const std::string& report) { view_.setText("Text4", report); },

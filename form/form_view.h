@@ -1,6 +1,6 @@
 // What Form1's behaviour needs from a window toolkit: the controls' contents by name, the
-// four buttons' enabled state, a modal stop box and a text viewer. Each toolkit's window
-// implements it; tests implement it with a recording fake.
+// four buttons' enabled state, the wait cursor, a modal stop box and a text viewer. Each toolkit's
+// window implements it; tests implement it with a recording fake.
 #pragma once
 
 #include <string>
@@ -19,6 +19,9 @@ class FormView {
     virtual bool isChecked(std::string_view control) const = 0;
     virtual void setChecked(std::string_view control, bool checked) = 0;
     virtual void setEnabled(std::string_view control, bool enabled) = 0;
+    // The system's wait cursor over the window while a run searches, since it does not
+    // repaint until the run has finished.
+    virtual void showWaitCursor(bool shown) = 0;
 
     // A modal box with the stop icon and one OK button; returns once it is confirmed.
     virtual void showStop(std::string_view title, std::string_view prompt) = 0;

@@ -12,7 +12,10 @@
 namespace numir {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::settings;
+
+constexpr std::int32_t noLimit = std::numeric_limits<std::int32_t>::max();
 
 // The drawing procedure done the plain way: refill, pick the r-th, shift the rest down.
 std::array<int, 6> drawThePlainWay(const SixUnits& units) {
@@ -124,7 +127,32 @@ ReferenceRun referenceRun(const PredictionSettings& s, RandomSource& random) {
     return result;
 }
 
-// On every screening path the processor runs.
+std::vector<ScreenPath> runnablePaths() {
+    std::vector<ScreenPath> paths;
+    for (ScreenPath path : {ScreenPath::Portable, ScreenPath::Sse2, ScreenPath::Avx2})
+        if (processorRuns(path))
+            paths.push_back(path);
+    return paths;
+}
+
+// The outcome of one run, as the user would see it: report or stop, and the lines.
+std::string outcomeOf(const PredictionSettings& s, std::uint64_t seed, ScreenPath path,
+                      SearchThreads threads, std::int32_t attemptLimit, const fs::path& file) {
+    ClockSeededRandom random(seed);
+    PredictionFile prediction(file);
+    prediction.openForRun(false);
+    auto outcome = CandidateSearch(s, attemptLimit, path, threads).run(prediction, random);
+    if (auto* report = std::get_if<std::string>(&outcome))
+        return *report + "\n" + testing::readWholeFile(file);
+    if (auto* stop = std::get_if<SearchStopped>(&outcome))
+        return "stopped at " + std::to_string(stop->attempts);
+    if (auto* limit = std::get_if<AttemptLimitReached>(&outcome))
+        return "limit at " + std::to_string(limit->attempts);
+    return "file error";
+}
+
+// On every screening path the processor runs, and with the threads that screen a long run
+// forced to 1, 2 and 4 from its first attempt.
 TEST(SearchTest, GivesTheReferenceRunsLinesAndAttempts) {
     testing::TempFolder folder;
     int stopped = 0;
@@ -138,23 +166,31 @@ TEST(SearchTest, GivesTheReferenceRunsLinesAndAttempts) {
             forReference.reseed(); // as the search does at its start
             ReferenceRun expected = referenceRun(s, forReference);
             stopped += expected.stopped ? 1 : 0;
-            for (ScreenPath path : {ScreenPath::Portable, ScreenPath::Sse2, ScreenPath::Avx2}) {
-                if (!processorRuns(path))
-                    continue;
-                ClockSeededRandom random(seed);
-                PredictionFile file(folder / "numir.txt");
-                file.openForRun(false);
-                auto outcome = CandidateSearch(s, std::numeric_limits<std::int32_t>::max(), path)
-                                   .run(file, random);
-                if (expected.stopped) {
-                    EXPECT_EQ(std::get<SearchStopped>(outcome).attempts, expected.attempts);
-                } else {
-                    EXPECT_EQ(std::get<std::string>(outcome), runReport(expected.attempts));
-                    EXPECT_EQ(testing::readWholeFile(folder / "numir.txt"), expected.lines);
-                }
-            }
+            const std::string wanted = expected.stopped
+                                           ? "stopped at " + std::to_string(expected.attempts)
+                                           : runReport(expected.attempts) + "\n" + expected.lines;
+            for (ScreenPath path : runnablePaths())
+                for (int threads : {1, 2, 4})
+                    EXPECT_EQ(outcomeOf(s, seed, path, {threads, 0}, noLimit, folder / "numir.txt"),
+                              wanted);
         }
     EXPECT_GE(stopped, 1); // the narrow "２００件" nearly always stops
+}
+
+// The hardest settings found, a finished run and one cut off by the attempt limit: the
+// same with any number of threads on every path. Their reference runs would take minutes.
+TEST(SearchTest, ThreadsNeverChangeAHardRun) {
+    testing::TempFolder folder;
+    const PredictionSettings hardest = settings(1, 2, 33, 36, U"000000001000", 500, 190);
+    for (std::int32_t limit : {noLimit, 3'000'000}) {
+        const std::string alone =
+            outcomeOf(hardest, 7, ScreenPath::Portable, {1}, limit, folder / "numir.txt");
+        EXPECT_TRUE(alone.starts_with(limit == noLimit ? " 予想" : "limit at 3000000"));
+        for (ScreenPath path : runnablePaths())
+            for (int threads : {2, 4})
+                EXPECT_EQ(outcomeOf(hardest, 7, path, {threads, 0}, limit, folder / "numir.txt"),
+                          alone);
+    }
 }
 
 } // namespace

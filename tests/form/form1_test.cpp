@@ -35,7 +35,11 @@ class FakeView final : public FormView {
         if (!on)
             disabled.emplace(c);
     }
-    void showStop(std::string_view t, std::string_view p) override { boxes.emplace_back(t, p); }
+    void showWaitCursor(bool shown) override { waiting = shown; }
+    // A box under the wait cursor would be wrong whatever it says.
+    void showStop(std::string_view t, std::string_view p) override {
+        boxes.emplace_back(t, waiting ? "under the wait cursor" : p);
+    }
     bool startViewer(std::string_view name) override {
         return viewed.emplace_back(name), viewerStarts;
     }
@@ -55,6 +59,7 @@ class FakeView final : public FormView {
     Boxes boxes;
     std::vector<std::string> viewed;
     bool viewerStarts = true;
+    bool waiting = false;
 };
 
 // The program's source, which also lets a test look at the window while a run draws.
@@ -131,11 +136,12 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
 TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) {
     load();
     bool disabledDuringRun = false;
-    random.onReseed = [&] { disabledDuringRun = view.buttonsEnabled(false); };
+    random.onReseed = [&] { disabledDuringRun = view.buttonsEnabled(false) && view.waiting; };
     view.setChecked("Check3", true);
     view.texts["Text3"] = "４３";
     form.start();
-    EXPECT_TRUE(disabledDuringRun && view.buttonsEnabled(true) && view.boxes.empty());
+    EXPECT_TRUE(disabledDuringRun && view.buttonsEnabled(true) && view.boxes.empty() &&
+                !view.waiting);
     const std::string ten = readWholeFile(folder / "numir.txt");
     EXPECT_TRUE(std::regex_match(ten, std::regex("([0-9]{10}43\r\n){10}"))) << ten;
     EXPECT_TRUE(std::regex_match(view.text("Text4"),

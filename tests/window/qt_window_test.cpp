@@ -88,6 +88,29 @@ class QtWindowTest : public QObject {
         QCOMPARE(QApplication::applicationVersion(), QStringLiteral("1.00.0002"));
     }
 
+    // The window does not repaint while a run searches; the pointer says why, and is back
+    // once the run has ended.
+    void theWaitCursorShowsWhileARunSearches() {
+        struct Observed final : RandomSource {
+            void reseed() override {
+                real.reseed();
+                const QCursor* cursor = QGuiApplication::overrideCursor();
+                seen = cursor ? cursor->shape() : Qt::ArrowCursor;
+            }
+            float unit(std::int64_t attempt, int t) override { return real.unit(attempt, t); }
+            ClockSeededRandom real;
+            Qt::CursorShape seen = Qt::ArrowCursor;
+        };
+        auto random = std::make_unique<Observed>();
+        const Observed& observed = *random;
+        Form1Window window(std::make_unique<QtMessageBoxes>(), std::make_unique<QtViewerLauncher>(),
+                           std::move(random));
+        window.setChecked("Option4", true); // ten lines
+        qobject_cast<QAbstractButton*>(window.findChild<QWidget*>("Command1"))->click();
+        QCOMPARE(observed.seen, Qt::WaitCursor);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
     void theBoxIsAStop() {
         QString seen;
         QTimer::singleShot(0, [&] {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -152,6 +153,13 @@ void Form1Window::setChecked(std::string_view name, bool checked) {
 
 void Form1Window::setEnabled(std::string_view name, bool enabled) {
     control<QWidget>(name)->setEnabled(enabled);
+}
+
+void Form1Window::showWaitCursor(bool shown) {
+    if (shown)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void Form1Window::showStop(std::string_view title, std::string_view prompt) {

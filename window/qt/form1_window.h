@@ -27,6 +27,7 @@ class Form1Window : public QWidget, public FormView {
     bool isChecked(std::string_view control) const override;
     void setChecked(std::string_view control, bool checked) override;
     void setEnabled(std::string_view control, bool enabled) override;
+    void showWaitCursor(bool shown) override;
     void showStop(std::string_view title, std::string_view prompt) override;
     bool startViewer(std::string_view fileName) override;
 

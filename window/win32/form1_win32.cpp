@@ -357,6 +357,13 @@ void Form1Win32::setEnabled(std::string_view name, bool enabled) {
     EnableWindow(control(name), enabled ? TRUE : FALSE);
 }
 
+// The class cursor too, so that nothing shows the arrow again until the run has ended.
+void Form1Win32::showWaitCursor(bool shown) {
+    HCURSOR cursor = LoadCursorW(nullptr, shown ? IDC_WAIT : IDC_ARROW);
+    SetClassLongPtrW(window_, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+    SetCursor(cursor);
+}
+
 void Form1Win32::showStop(std::string_view title, std::string_view prompt) {
     MessageBoxW(window_, widen(prompt).c_str(), widen(title).c_str(), MB_OK | MB_ICONSTOP);
 }
