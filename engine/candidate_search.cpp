@@ -87,7 +87,7 @@ template <class Source> class Run {
         const PassingSet& passing, PredictionFile& file, Source& random, ScreenPath path,
         SearchThreads threads)
         : filter_(filter), file_(file), random_(random), path_(path), threads_(threads),
-          state_(settings, passing.counts()) {
+          threadCount_(threads.resolved()), state_(settings, passing.counts()) {
         auto all = passing.list(livePrefixLimit);
         if (!all)
             return;
@@ -105,14 +105,22 @@ template <class Source> class Run {
         if (!state_.targetReachable())
             return SearchStopped{0};
         for (std::int64_t attempt = 0; attempt < attemptLimit;) {
+            startThreadsOnceLong(attempt, attemptLimit);
+            if (sieve_) { // a batch at a time, its draws that pass the filters found already
+                auto batch = sieve_->next(live_->tripleTable());
+                for (const PassingDraw& draw : batch.passing)
+                    if (auto end = judgeAttempt(draw.attempt, {draw.numbers, draw.sum}))
+                        return *end;
+                attempt = batch.end;
+                continue;
+            }
             auto count = static_cast<std::size_t>(
                 std::min<std::int64_t>(screenBlock, attemptLimit - attempt));
-            startThreadsOnceLong(attempt, attemptLimit);
             for (std::uint16_t offset : screen(attempt, count)) {
                 std::int64_t current = attempt + offset;
                 if (!std::is_same_v<Source, ClockSeededRandom> && live_ && !firstThreeLive(current))
                     continue;
-                if (auto end = judgeAttempt(current))
+                if (auto end = judgeAttempt(current, drawSix(ranks(current))))
                     return *end;
             }
             attempt += static_cast<std::int64_t>(count);
@@ -124,19 +132,25 @@ template <class Source> class Run {
     // A run that proves long screens its attempts on every logical processor from here on.
     void startThreadsOnceLong(std::int64_t attempt, std::int64_t attemptLimit) {
         if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
-            const int threads = threads_.resolved();
-            if (!sieve_ && live_ && threads > 1 && attempt >= threads_.startAfter)
-                sieve_ = std::make_unique<ParallelSieve>(random_, path_, threads, attempt,
-                                                         attemptLimit, live_->tripleTable());
+            if (!sieve_ && live_ && threadCount_ > 1 && attempt >= threads_.startAfter)
+                sieve_ = std::make_unique<ParallelSieve>(
+                    random_, path_,
+                    [this](std::int64_t attempt) -> std::optional<PassingDraw> {
+                        Candidate drawn = drawSix(ranks(attempt));
+                        if (!filter_.passes(drawn.numbers, drawn.sum))
+                            return std::nullopt;
+                        return PassingDraw{attempt, drawn.numbers, drawn.sum};
+                    },
+                    threadCount_, attempt, attemptLimit, live_->tripleTable());
         }
     }
 
     // Judges one attempt's six picks; the run's outcome once it ends there. A survivor of the
     // program's own source needs no second look after an acceptance earlier in its block: a
     // candidate that is no longer live is judged like any other.
-    std::optional<RunOutcome> judgeAttempt(std::int64_t attempt) {
+    std::optional<RunOutcome> judgeAttempt(std::int64_t attempt, const Candidate& candidate) {
         auto attempts = static_cast<std::int32_t>(attempt + 1);
-        Verdict verdict = judge(drawSix(ranks(attempt)));
+        Verdict verdict = judge(candidate);
         if (verdict == Verdict::Stopped)
             return SearchStopped{attempts};
         if (verdict == Verdict::Accepted && state_.finished())
@@ -152,9 +166,8 @@ template <class Source> class Run {
             for (std::size_t i = 0; i < count; ++i)
                 survivors_[kept++] = static_cast<std::uint16_t>(i);
         } else if constexpr (std::is_same_v<Source, ClockSeededRandom>) {
-            kept = sieve_ ? sieve_->survivors(attempt, live_->tripleTable(), survivors_.data())
-                          : screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
-                                               live_->tripleTable(), survivors_.data(), path_);
+            kept = screenFirstTriples(random_, static_cast<std::uint64_t>(attempt), count,
+                                      live_->tripleTable(), survivors_.data(), path_);
         } else {
             std::array<float, screenBlock> units;
             random_.firstUnits(attempt, std::span(units.data(), count));
@@ -207,7 +220,7 @@ template <class Source> class Run {
 
     void liveChanged() {
         if (sieve_)
-            sieve_->tableChanged(live_->tripleTable());
+            sieve_->tableChanged();
     }
 
     RunOutcome finish(std::int32_t attempts) {
@@ -231,6 +244,7 @@ template <class Source> class Run {
     Source& random_;
     ScreenPath path_;
     SearchThreads threads_;
+    int threadCount_; // asked of the system once: the question costs a system call
     RunState state_;
     std::unique_ptr<LivePrefixes> live_;
     std::unique_ptr<ParallelSieve> sieve_;

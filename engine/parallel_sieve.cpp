@@ -1,7 +1,8 @@
 #include "parallel_sieve.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <utility>
 
 namespace numir {
 
@@ -10,13 +11,20 @@ int SearchThreads::resolved() const {
     return std::clamp(wanted, 1, 16);
 }
 
-ParallelSieve::ParallelSieve(const ClockSeededRandom& random, ScreenPath path, int threads,
-                             std::int64_t firstAttempt, std::int64_t endAttempt,
+namespace {
+
+// A batch is worth a hand-over between threads; a block alone is too little work.
+constexpr std::int64_t batchLength = 16 * static_cast<std::int64_t>(screenBlock);
+
+} // namespace
+
+ParallelSieve::ParallelSieve(const ClockSeededRandom& random, ScreenPath path, DrawFilter filter,
+                             int threads, std::int64_t firstAttempt, std::int64_t endAttempt,
                              const std::uint8_t* table)
-    : random_(random), path_(path), firstAttempt_(firstAttempt), endAttempt_(endAttempt),
-      blockCount_((endAttempt - firstAttempt + static_cast<std::int64_t>(screenBlock) - 1) /
-                  static_cast<std::int64_t>(screenBlock)),
-      // A few blocks ahead for each thread keep every core busy while bounding what is
+    : random_(random), path_(path), filter_(std::move(filter)), firstAttempt_(firstAttempt),
+      endAttempt_(endAttempt),
+      batchCount_((endAttempt - firstAttempt + batchLength - 1) / batchLength),
+      // A few batches ahead for each thread keep every core busy while bounding what is
       // screened in vain when the run ends.
       slots_(static_cast<std::size_t>(4 * threads)),
       table_(std::make_shared<const Table>(table, table + tripleTableSize)) {
@@ -34,89 +42,97 @@ ParallelSieve::~ParallelSieve() {
         worker.join();
 }
 
-void ParallelSieve::tableChanged(const std::uint8_t* table) {
-    auto copy = std::make_shared<const Table>(table, table + tripleTableSize);
-    std::lock_guard lock(mutex_);
-    table_ = std::move(copy);
+std::int64_t ParallelSieve::startOf(std::int64_t index) const {
+    return firstAttempt_ + index * batchLength;
 }
 
-std::size_t ParallelSieve::screen(std::int64_t block, const std::uint8_t* table,
-                                  std::uint16_t* out) const {
-    const std::int64_t first = firstAttempt_ + block * static_cast<std::int64_t>(screenBlock);
-    const auto count = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(screenBlock), endAttempt_ - first));
-    return screenFirstTriples(random_, static_cast<std::uint64_t>(first), count, table, out, path_);
+void ParallelSieve::screen(std::int64_t index, const std::uint8_t* table, Screened& into) const {
+    std::array<std::uint16_t, screenBlock> survivors;
+    const std::int64_t end = std::min(startOf(index + 1), endAttempt_);
+    into.passing.clear();
+    for (std::int64_t first = startOf(index); first < end;
+         first += static_cast<std::int64_t>(screenBlock)) {
+        const auto count =
+            static_cast<std::size_t>(std::min<std::int64_t>(end - first, screenBlock));
+        const std::size_t kept = screenFirstTriples(random_, static_cast<std::uint64_t>(first),
+                                                    count, table, survivors.data(), path_);
+        for (std::size_t i = 0; i < kept; ++i)
+            if (auto passing = filter_(first + survivors[i]))
+                into.passing.push_back(*passing);
+    }
+    into.index = index;
 }
 
-ParallelSieve::Slot& ParallelSieve::claim(std::int64_t block) {
-    nextClaim_ = std::max(nextClaim_, block + 1);
-    Slot& slot = slotOf(block);
-    slot.block = block;
+void ParallelSieve::claim(std::int64_t index) {
+    nextClaim_ = std::max(nextClaim_, index + 1);
+    Screened& slot = slotOf(index);
+    slot.index = index;
     slot.done = false;
-    return slot;
 }
 
-// Kept only while the slot still waits for this block: it may have been taken over.
-void ParallelSieve::store(std::int64_t block, std::size_t kept, const std::uint16_t* survivors) {
-    Slot& slot = slotOf(block);
-    if (slot.block != block || slot.done)
+// Kept only while the slot still waits for this batch: it may have been taken over.
+void ParallelSieve::store(std::int64_t index, Screened& screened) {
+    Screened& slot = slotOf(index);
+    if (slot.index != index || slot.done)
         return;
-    std::memcpy(slot.survivors.data(), survivors, kept * sizeof *survivors);
-    slot.kept = kept;
+    std::swap(slot.passing, screened.passing);
     slot.done = true;
 }
 
-std::size_t ParallelSieve::consumed(std::size_t kept) {
-    ++consumed_;
-    work_.notify_all();
-    return kept;
-}
-
 void ParallelSieve::work() {
-    std::array<std::uint16_t, screenBlock> found;
+    Screened found;
     std::unique_lock lock(mutex_);
     for (;;) {
         work_.wait(lock, [this] { return stopping_ || claimable(); });
         if (stopping_)
             return;
-        const std::int64_t block = nextClaim_;
-        claim(block);
+        const std::int64_t index = nextClaim_;
+        claim(index);
         const std::shared_ptr<const Table> table = table_;
         lock.unlock();
-        const std::size_t kept = screen(block, table->data(), found.data());
+        screen(index, table->data(), found);
         lock.lock();
-        store(block, kept, found.data());
+        store(index, found);
     }
 }
 
-std::size_t ParallelSieve::survivors(std::int64_t attempt, const std::uint8_t* table,
-                                     std::uint16_t* out) {
-    const std::int64_t block = (attempt - firstAttempt_) / static_cast<std::int64_t>(screenBlock);
-    std::array<std::uint16_t, screenBlock> found;
+ParallelSieve::Batch ParallelSieve::next(const std::uint8_t* table) {
+    const std::int64_t index = current_.index + 1;
+    std::shared_ptr<const Table> copy;
+    if (std::exchange(tableChanged_, false))
+        copy = std::make_shared<const Table>(table, table + tripleTableSize);
     std::unique_lock lock(mutex_);
+    if (copy)
+        table_ = std::move(copy);
     for (;;) {
-        Slot& slot = slotOf(block);
-        if (slot.block == block && slot.done) {
-            std::memcpy(out, slot.survivors.data(), slot.kept * sizeof *out);
-            slot.block = -1;
-            return consumed(slot.kept);
+        Screened& slot = slotOf(index);
+        if (slot.index == index && slot.done) {
+            std::swap(current_.passing, slot.passing);
+            slot.index = -1;
+            break;
         }
         // Nobody has it, or a worker is late and there is nothing further on to screen
         // meanwhile: screened here.
-        if (nextClaim_ <= block || !claimable()) {
-            claim(block).block = -1; // a late worker's result is not waited for, and dropped
+        if (nextClaim_ <= index || !claimable()) {
+            claim(index);
+            slot.index = -1; // a late worker's result is not waited for, and dropped
             lock.unlock();
-            const std::size_t kept = screen(block, table, out);
+            screen(index, table, current_);
             lock.lock();
-            return consumed(kept);
+            break;
         }
         const std::int64_t further = nextClaim_;
         claim(further);
         lock.unlock();
-        const std::size_t kept = screen(further, table, found.data());
+        screen(further, table, further_);
         lock.lock();
-        store(further, kept, found.data());
+        store(further, further_);
     }
+    current_.index = index;
+    ++consumed_;
+    lock.unlock();
+    work_.notify_all();
+    return {std::min(startOf(index + 1), endAttempt_), current_.passing};
 }
 
 } // namespace numir
