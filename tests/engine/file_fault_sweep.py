@@ -24,78 +24,63 @@ WRITER = sys.argv[1]
 KILLS = int(sys.argv[2]) if len(sys.argv) > 2 else 20
 NOBODY = 65534
 OLD = b"".join(b"0102030405%02d\r\n" % n for n in range(6, 9))
-LONG_OLD = OLD * 3
 FAULTS = ["error=EIO:when={n}", "error=ENOSPC:when={n}", "error=EINTR:when={n}",
           "error=EIO:when={n}+", "signal=KILL:when={n}"]
+# name; files (name, bytes, mode, or a link's target); hard link to numir.txt; where the
+# lines land; another user's run (folder mode) or root's; whether the file may be written
+SITUATIONS = [
+    ("plain file", [("numir.txt", OLD, 0o644)], None, "numir.txt", None, True),
+    ("missing file", [], None, "numir.txt", None, True),
+    ("symbolic link into another folder",
+     [("printer/lines.txt", OLD, 0o644), ("numir.txt", "printer/lines.txt", None)], None,
+     "printer/lines.txt", None, True),
+    ("second hard link, growing", [("numir.txt", OLD, 0o644)], "copy.txt", "copy.txt", None, True),
+    ("second hard link, shrinking", [("numir.txt", OLD * 3, 0o644)], "copy.txt", "copy.txt", None,
+     True),
+    ("read-only as root", [("numir.txt", OLD, 0o444)], None, "numir.txt", None, False),
+    ("read-only as a user", [("numir.txt", OLD, 0o444)], None, "numir.txt", 0o755, False),
+    ("folder that takes no new file", [("numir.txt", OLD, 0o666)], None, "numir.txt", 0o555,
+     True),
+]
+if os.geteuid() != 0:  # another user, and a root who may write anything, need root
+    print("not root: the rows as root and as another user are left out")
+    SITUATIONS = [s for s in SITUATIONS if s[4] is None and "root" not in s[0]]
 
 
 def lines(count):
     return b"".join(b"%012d\r\n" % (100000000000 + n) for n in range(count))
 
 
-def plain(old, mode=0o644):
-    def prepare(top):
-        write(top, "numir.txt", old, mode)
-    return prepare
-
-
-def write(top, name, data, mode=0o644):
-    path = os.path.join(top, name)
-    with open(path, "wb") as f:
-        f.write(data)
-    os.chmod(path, mode)
-
-
-def symlink(top):
-    os.mkdir(os.path.join(top, "printer"))
-    write(top, "printer/lines.txt", OLD)
-    os.symlink("printer/lines.txt", os.path.join(top, "numir.txt"))
-
-
-def hard_link(old):
-    def prepare(top):
-        write(top, "numir.txt", old)
-        os.link(os.path.join(top, "numir.txt"), os.path.join(top, "copy.txt"))
-    return prepare
-
-
-def as_user(prepare, folder_mode):
-    def prepared(top):
-        prepare(top)
-        for root, dirs, files in os.walk(top):
-            for name in dirs + files:
+def prepare(situation):
+    top = tempfile.mkdtemp(prefix="numir-sweep-")
+    _, files, hard_link, _, user_folder, _ = situation
+    for name, content, mode in files:
+        path = os.path.join(top, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if mode is None:
+            os.symlink(content, path)
+            continue
+        with open(path, "wb") as f:
+            f.write(content)
+        os.chmod(path, mode)
+    if hard_link:
+        os.link(os.path.join(top, "numir.txt"), os.path.join(top, hard_link))
+    if user_folder is not None:
+        for root, dirs, names in os.walk(top):
+            for name in dirs + names + ["."]:
                 os.chown(os.path.join(root, name), NOBODY, NOBODY)
-        os.chown(top, NOBODY, NOBODY)
-        os.chmod(top, folder_mode)
-    return prepared
-
-
-# name, preparation, where the lines land, run as another user, may be written
-SITUATIONS = [
-    ("plain file", plain(OLD), "numir.txt", False, True),
-    ("missing file", lambda top: None, "numir.txt", False, True),
-    ("symbolic link into another folder", symlink, "printer/lines.txt", False, True),
-    ("second hard link, growing", hard_link(OLD), "copy.txt", False, True),
-    ("second hard link, shrinking", hard_link(LONG_OLD), "copy.txt", False, True),
-    ("read-only as root", plain(OLD, 0o444), "numir.txt", False, False),
-    ("read-only as a user", as_user(plain(OLD, 0o444), 0o755), "numir.txt", True, False),
-    ("folder that takes no new file", as_user(plain(OLD, 0o666), 0o555), "numir.txt", True,
-     True),
-]
-RUN_LINES = 5
-if os.geteuid() != 0:  # another user and a root who may write anything need root
-    print("not root: the rows as root and as another user are left out")
-    SITUATIONS = [s for s in SITUATIONS if not s[3] and "root" not in s[0]]
+        os.chmod(top, user_folder)
+    return top
 
 
 def snapshot(top):
-    """Every name below top with its kind, mode, link count and bytes."""
+    """Every name below top with its mode, link count and bytes."""
     found = {}
     for root, dirs, files in os.walk(top):
         for name in dirs + files:
             path = os.path.join(root, name)
             st = os.lstat(path)
-            data = b""
+            data = None
             if os.path.isfile(path) and not os.path.islink(path):
                 with open(path, "rb") as f:
                     data = f.read()
@@ -103,63 +88,65 @@ def snapshot(top):
     return found
 
 
-def run(top, command, user, trace=None, timeout=20):
-    args = [WRITER, os.path.join(top, "numir.txt")] + command
+def command(top, args, user, trace=()):
+    """The writer with args, as root or another user, under strace when trace is given."""
+    args = [WRITER, os.path.join(top, "numir.txt")] + args
     if trace:
-        args = ["strace", "-qq", "-o", "/dev/null", "-e", "signal=none"] + trace + args
-        if user:
-            args[1:1] = ["-u", "nobody"]
-    elif user:
-        args = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + args
-    try:
-        return subprocess.run(args, timeout=timeout, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode
-    except subprocess.TimeoutExpired:
-        return "hang"
+        return ["strace", "-qq", "-e", "signal=none"] + (["-u", "nobody"] if user else []) + \
+            list(trace) + args
+    drop = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"]
+    return (drop if user else []) + args
 
 
-def judge(situation, mode, outcome, fault=None):
-    """Says what is wrong after the write, and after start-up has run, or nothing."""
-    name, prepare, lands, user, writable = situation[:5]
-    top = outcome["top"]
-    old = outcome["before"].get(lands, (0, 0, None))[2]
-    new = (old or b"") + lines(RUN_LINES) if mode == "append" else lines(RUN_LINES)
-    code = outcome["code"]
+def judge(situation, mode, top, before, code, fault=""):
+    """What is wrong after the write and after start-up has run, or nothing."""
+    name, _, _, lands, user_folder, writable = situation
+    user = user_folder is not None
+    old = before.get(lands, (0, 0, None))[2]
+    new = ((old or b"") if mode == "append" else b"") + lines(RUN_LINES)
     if code == "hang":
         return "hang"
     allowed = {0: [new], 3: [old], -signal.SIGKILL: [old, new] if writable else [old]}.get(code)
     if allowed is None or (code == 0 and not writable):
         return f"exit {code}"
-    if name == "missing file":
-        allowed = allowed + [b""] if old in allowed else allowed
-    expected = dict(outcome["before"])
+    if name == "missing file" and old in allowed:
+        allowed.append(b"")
     # Nothing of the program's may be left; what a failed removal or a lasting fault keeps
     # (the record of old bytes, which only the next run can put back) goes at start-up.
-    if code in (0, 3) and fault and not fault.endswith("+") and "unlink" not in fault:
-        now = set(snapshot(top)) | {"numir.txt"}
-        if now != set(expected) | {"numir.txt"}:
-            return f"exit {code}, left behind: {sorted(now ^ set(expected))}"
-    if run(top, ["recover"], user) != 0:
+    if code in (0, 3) and not fault.endswith("+") and "unlink" not in fault:
+        left = set(snapshot(top)) ^ set(before)
+        if left - {"numir.txt"}:
+            return f"exit {code}, left behind: {sorted(left)}"
+    if subprocess.run(command(top, ["recover"], user)).returncode != 0:
         return "start-up failed"
     after = snapshot(top)
     if after.get(lands, (0, 0, None))[2] not in allowed:
         return f"exit {code}, lines torn or lost"
+    expected = dict(before)
     for path in {lands, "numir.txt"}:  # the same file still, with other lines
         after[path] = after.get(path, (0, 0, None))[:2]
-        expected[path] = outcome["before"].get(path, after[path])[:2]
+        expected[path] = before.get(path, after[path])[:2]
     if after != expected:
         return f"exit {code}, folder changed: {sorted(set(after) ^ set(expected))}"
     return None
 
 
-def attempt(situation, mode, trace):
-    top = tempfile.mkdtemp(prefix="numir-sweep-")
-    situation[1](top)
-    before = snapshot(top)
-    code = run(top, [mode, str(RUN_LINES)], situation[3], trace)
-    outcome = {"top": top, "before": before, "code": code}
+def attempt(situation, mode, trace=(), kill_after=None):
+    top = prepare(situation)
+    before, user = snapshot(top), situation[4] is not None
+    args = command(top, [mode, str(RUN_LINES)], user, trace)
     try:
-        return judge(situation, mode, outcome, trace[-1])
+        if kill_after is None:
+            try:
+                code = subprocess.run(args, timeout=20).returncode
+            except subprocess.TimeoutExpired:
+                code = "hang"
+        else:
+            child = subprocess.Popen(args)
+            time.sleep(kill_after)
+            child.send_signal(signal.SIGKILL)
+            code = child.wait()
+        return code, judge(situation, mode, top, before, code, trace[-1] if trace else "")
     finally:
         subprocess.run(["rm", "-rf", top])
 
@@ -167,80 +154,45 @@ def attempt(situation, mode, trace):
 def calls_of(situation, mode):
     """(call, occurrence counted from the program's start) for every call of the write."""
     log = tempfile.mktemp(prefix="numir-sweep-log-")
-    top = tempfile.mkdtemp(prefix="numir-sweep-")
-    situation[1](top)
-    args = ["strace", "-qq", "-o", log, "-e", "signal=none"]
-    args += ["-u", "nobody"] if situation[3] else []
-    subprocess.run(args + [WRITER, os.path.join(top, "numir.txt"), mode, str(RUN_LINES)])
-    subprocess.run(["rm", "-rf", top])
+    attempt(situation, mode, ["-o", log])
     seen, writing, calls = {}, False, []
     with open(log) as f:
-        for line in f:
-            call = re.match(r"(\w+)\(", line)
-            if not call:
-                continue
-            call = call.group(1)
+        for call in (m.group(1) for m in map(re.compile(r"(\w+)\(").match, f) if m):
             seen[call] = seen.get(call, 0) + 1
-            if call == "getppid":
-                writing = True
-            elif writing and call not in ("rt_sigaction", "exit_group"):
+            writing = writing or call == "getppid"  # the writer's mark: start-up ends
+            if writing and call not in ("getppid", "rt_sigaction", "exit_group"):
                 calls.append((call, seen[call]))
     os.unlink(log)
     return calls
 
 
-def sweep(pool):
-    jobs = []
-    for situation in SITUATIONS:
-        for mode in ("append", "replace"):
-            for call, n in calls_of(situation, mode):
-                for fault in FAULTS:
-                    trace = ["-e", f"trace={call}", "-e", f"inject={call}:" + fault.format(n=n)]
-                    label = f"{situation[0]}, {mode}, {call} #{n} {fault.split(':')[0]}"
-                    jobs.append((label, fault, pool.submit(attempt, situation, mode, trace)))
-    kinds, wrong = {}, []
-    for label, fault, job in jobs:
-        kind = fault.split(":")[0] + ("+" if fault.endswith("+") else "")
-        kinds[kind] = kinds.get(kind, 0) + 1
-        if problem := job.result():
-            wrong.append(f"{label}: {problem}")
-    print("injections:", len(jobs), ", ".join(f"{k} {v}" for k, v in sorted(kinds.items())))
-    return wrong
-
-
-def killed_at_random(situation, mode):
-    top = tempfile.mkdtemp(prefix="numir-sweep-")
-    situation[1](top)
-    before = snapshot(top)
-    args = [WRITER, os.path.join(top, "numir.txt"), mode, "500"]
-    if situation[3]:
-        args = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + args
-    child = subprocess.Popen(args)
-    time.sleep(random.uniform(0, 0.005))
-    child.send_signal(signal.SIGKILL)
-    code = child.wait()
-    outcome = {"top": top, "before": before, "code": code}
-    try:
-        return code, judge(situation, mode, outcome)
-    finally:
-        subprocess.run(["rm", "-rf", top])
-
-
 def main():
-    with futures.ThreadPoolExecutor(os.cpu_count()) as pool:
-        wrong = sweep(pool)
-    # Random kills take the runs of 500 lines; each case writes its own folder.
     global RUN_LINES
-    RUN_LINES = 500
-    outcomes = {}
+    RUN_LINES, wrong, kinds, jobs = 5, [], {}, []
+    with futures.ThreadPoolExecutor(os.cpu_count()) as pool:
+        for situation in SITUATIONS:
+            for mode in ("append", "replace"):
+                for call, n in calls_of(situation, mode):
+                    for fault in FAULTS:
+                        trace = ["-o", "/dev/null", "-e", f"trace={call}",
+                                 "-e", f"inject={call}:" + fault.format(n=n)]
+                        label = f"{situation[0]}, {mode}, {call} #{n} {fault}"
+                        jobs.append((label, pool.submit(attempt, situation, mode, trace)))
+        for label, job in jobs:
+            kind = label.split(" ")[-1].split(":when")[0] + ("+" if label.endswith("+") else "")
+            kinds[kind] = kinds.get(kind, 0) + 1
+            if problem := job.result()[1]:
+                wrong.append(f"{label}: {problem}")
+    print("injections:", len(jobs), ", ".join(f"{k} {v}" for k, v in sorted(kinds.items())))
+    RUN_LINES, outcomes = 500, {}  # random kills in the first 5 ms of runs of 500 lines
     for situation in SITUATIONS:
         for mode in ("append", "replace"):
             for _ in range(KILLS):
-                code, problem = killed_at_random(situation, mode)
+                code, problem = attempt(situation, mode, kill_after=random.uniform(0, 0.005))
                 outcomes[code] = outcomes.get(code, 0) + 1
                 if problem:
                     wrong.append(f"{situation[0]}, {mode}, killed at random: {problem}")
-    print("random kills, by exit:", outcomes)
+    print("random kills, by exit code:", outcomes)
     for line in wrong:
         print("WRONG", line)
     print(f"{0 if wrong else 1} passed, {1 if wrong else 0} failed")
