@@ -16,8 +16,8 @@ for arch in x64 x86; do
     [[ $(python3 -m zipfile -l "$zip" | awk 'NR > 1 {print $1}' | sort | tr '\n' ' ') == "LICENSE.txt licenses/GPL-3.txt licenses/gcc-runtime.txt licenses/mingw-w64-runtime.txt numir-assistant.exe はじめにお読みください.txt " ]] ||
         fail "$arch: the zip's files differ"
     # The readme's Japanese name as Info-ZIP's unzip, 7-Zip and libarchive list it.
-    for lister in "unzip -l" "7z l" "bsdtar -tf"; do
-        $lister "$zip" | grep -q 'はじめにお読みください\.txt' || fail "$arch: $lister misreads the readme's name"
+    for lister in "unzip -l" "7z l" "bsdtar -tf"; do # read whole: grep -q would cut the pipe
+        grep -q 'はじめにお読みください\.txt' <<<"$($lister "$zip")" || fail "$arch: $lister misreads the readme's name"
     done
     python3 -m zipfile -e "$zip" "$work/$arch" && cd "$work/$arch"
     for text in *.txt licenses/*.txt; do
