@@ -82,18 +82,21 @@ int recordFirst(const fs::path& target, const UndoRecord& record, bool& recorded
     return takesNoNewFile(code) || code == ENOSPC || code == EDQUOT ? 0 : code;
 }
 
-// After a write that did not finish: the file back as the record says, then the record gone.
-void undo(int fd, const fs::path& target, const UndoRecord& record, bool recorded) {
+// The end of a recorded write that went as far as code says: synced and the record dropped
+// (should that fail, the next run finds the file as the write left it and drops it then),
+// or the file put back as the record says, the record gone, and the failure said.
+std::optional<FileError> settle(int code, int fd, const fs::path& shown, const fs::path& target,
+                                const UndoRecord& record, bool recorded) {
+    if (code == 0 && (code = syncData(fd)) == 0) {
+        if (recorded && removeFile(undoRecordPath(target)) == 0)
+            syncFolder(folderOf(target));
+        return std::nullopt;
+    }
     struct stat now {};
     if (fstatOf(fd, now) == 0 && restore(fd, record, static_cast<std::size_t>(now.st_size)) == 0 &&
         recorded)
         removeFile(undoRecordPath(target));
-}
-
-// Should this fail, the next run finds the file as the write left it and drops it then.
-void dropRecord(const fs::path& target, bool recorded) {
-    if (recorded && removeFile(undoRecordPath(target)) == 0)
-        syncFolder(folderOf(target));
+    return failure(shown, FilePlace::File, code);
 }
 
 void removeTemporaries(const fs::path& target) {
@@ -132,15 +135,7 @@ std::optional<FileError> appendRecorded(const fs::path& shown, const fs::path& t
         code = recordFirst(target, record, recorded);
     if (code != 0)
         return failure(shown, FilePlace::Folder, code);
-    code = writeAll(fd, bytes);
-    if (code == 0)
-        code = syncData(fd);
-    if (code != 0) {
-        undo(fd, target, record, recorded);
-        return failure(shown, FilePlace::File, code);
-    }
-    dropRecord(target, recorded);
-    return std::nullopt;
+    return settle(writeAll(fd, bytes), fd, shown, target, record, recorded);
 }
 
 std::optional<FileError> writeInPlace(const fs::path& shown, const fs::path& target,
@@ -170,14 +165,7 @@ std::optional<FileError> writeInPlace(const fs::path& shown, const fs::path& tar
     code = writeAll(fd.get(), bytes, 0);
     if (code == 0 && bytes.size() < old.size())
         code = truncateTo(fd.get(), static_cast<off_t>(bytes.size()));
-    if (code == 0)
-        code = syncData(fd.get());
-    if (code != 0) {
-        undo(fd.get(), target, record, recorded);
-        return failure(shown, FilePlace::File, code);
-    }
-    dropRecord(target, recorded);
-    return std::nullopt;
+    return settle(code, fd.get(), shown, target, record, recorded);
 }
 
 } // namespace numir::posix

@@ -61,10 +61,19 @@ DWORD recordFirst(const fs::path& target, const UndoRecord& record, bool& record
     return takesNoNewFile(code) || noRoom ? 0 : code;
 }
 
-void undo(HANDLE file, const fs::path& target, const UndoRecord& record, bool recorded) {
+// The end of a recorded write that went as far as code says: flushed and the record
+// dropped, or the file put back as the record says, the record gone, and the failure said.
+std::optional<FileError> settle(DWORD code, HANDLE file, const fs::path& target,
+                                const UndoRecord& record, bool recorded) {
+    if (code == 0 && (code = flush(file)) == 0) {
+        if (recorded)
+            removeRecord(target);
+        return std::nullopt;
+    }
     auto length = lengthOf(file);
     if (length && restore(file, record, *length) == 0 && recorded)
         removeRecord(target);
+    return failure(target, FilePlace::File, code);
 }
 
 } // namespace
@@ -99,16 +108,7 @@ std::optional<FileError> appendRecorded(const fs::path& target, HANDLE locked,
     bool recorded = false;
     if (DWORD code = recordFirst(target, record, recorded))
         return failure(target, FilePlace::Folder, code);
-    DWORD code = writeAt(locked, bytes, *length);
-    if (code == 0)
-        code = flush(locked);
-    if (code != 0) {
-        undo(locked, target, record, recorded);
-        return failure(target, FilePlace::File, code);
-    }
-    if (recorded)
-        removeRecord(target);
-    return std::nullopt;
+    return settle(writeAt(locked, bytes, *length), locked, target, record, recorded);
 }
 
 std::optional<FileError> writeInPlace(const fs::path& target, HANDLE locked,
@@ -127,15 +127,7 @@ std::optional<FileError> writeInPlace(const fs::path& target, HANDLE locked,
     code = writeAt(locked, bytes, 0);
     if (code == 0 && bytes.size() < old.size())
         code = setLength(locked, bytes.size());
-    if (code == 0)
-        code = flush(locked);
-    if (code != 0) {
-        undo(locked, target, record, recorded);
-        return failure(target, FilePlace::File, code);
-    }
-    if (recorded)
-        removeRecord(target);
-    return std::nullopt;
+    return settle(code, locked, target, record, recorded);
 }
 
 } // namespace numir::win32
