@@ -1,10 +1,15 @@
-// How a finished run's lines reach numir.txt: the bytes afterwards, what the file still is,
-// what else the folder holds, and the kind of error; copies appending at once; a real full disk.
-// Windows rows run the Windows build under Wine. Every system call failed or killed in turn, on
-// Linux, is file_fault_sweep.py's.
+// What reaches numir.txt when more than a plain run writes it: copies of the program
+// appending at once, a run killed half way and cleared away by the next or by start-up,
+// another program holding the file (Windows), a real, nearly full disk (Linux). Every system
+// call of a write failed or killed in turn, in every folder situation, is file_fault_sweep.py's;
+// the boxes for them, the form tests'.
 #include "durable_write.h"
+#include "prediction_file.h"
 #include "test_support.h"
+#include "undo_journal.h"
 
+#include <cstdlib>
+#include <future>
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -31,10 +36,6 @@ std::optional<FileError> put(const fs::path& path, bool append, std::string_view
     return append ? appendDurably(path, bytes) : replaceDurably(path, bytes);
 }
 
-std::string afterRun(bool append, const std::string& before) {
-    return append ? before + runLines : runLines;
-}
-
 std::optional<FileProblem> problemOf(const std::optional<FileError>& error) {
     return error ? std::optional(error->problem) : std::nullopt;
 }
@@ -50,53 +51,23 @@ fs::path besideThisProgram(const char* name) {
 #endif
 }
 
-// Starts copies of the writer program at once and gives the exit codes.
+// Starts copies of the writer program at once, each from a shell of its own; all exit 0
+// when every copy wrote.
 std::vector<int> runWriters(const fs::path& file, int writers, int runs, int linesPerRun) {
-    const fs::path program = besideThisProgram("file_writer");
-    std::vector<int> codes;
+    std::vector<std::future<int>> started;
+    for (int w = 0; w < writers; ++w) {
+        std::string line = "\"" + besideThisProgram("file_writer").string() + "\" \"" +
+                           file.string() + "\" append " + std::to_string(linesPerRun) + " " +
+                           std::to_string(runs) + " " + std::to_string(w);
 #ifdef _WIN32
-    std::vector<PROCESS_INFORMATION> started;
-    for (int w = 0; w < writers; ++w) {
-        std::wstring line = L"\"" + program.wstring() + L"\" \"" + file.wstring() + L"\" append " +
-                            std::to_wstring(linesPerRun) + L" " + std::to_wstring(runs) + L" " +
-                            std::to_wstring(w);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process))
-            started.push_back(process);
-    }
-    for (auto& process : started) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
-        codes.push_back(static_cast<int>(code));
-        CloseHandle(process.hProcess), CloseHandle(process.hThread);
-    }
-#else
-    std::vector<pid_t> started;
-    for (int w = 0; w < writers; ++w) {
-        std::vector<std::string> args{
-            program.string(),     file.string(),    "append", std::to_string(linesPerRun),
-            std::to_string(runs), std::to_string(w)};
-        pid_t child = fork();
-        if (child == 0) {
-            std::vector<char*> argv;
-            for (auto& arg : args)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        started.push_back(child);
-    }
-    for (pid_t child : started) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        codes.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
-    }
+        line = "\"" + line + "\""; // cmd /c takes off the outer quotes
 #endif
+        started.push_back(
+            std::async(std::launch::async, [line] { return std::system(line.c_str()); }));
+    }
+    std::vector<int> codes;
+    for (auto& copy : started)
+        codes.push_back(copy.get());
     return codes;
 }
 
@@ -118,73 +89,65 @@ TEST(PredictionFileTest, CopiesOfTheProgramAppendingAtOnceFollowOneAnother) {
     EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
 }
 
-struct Situation {
-    const char* name;
-    std::function<void(const fs::path& folder)> prepare;
-    std::optional<FileProblem> problem;    // the same in both modes; none when it works
-    const char* linesLandIn = "numir.txt"; // where the run's lines are read back
-};
-
-std::vector<Situation> situations() {
-    std::vector<Situation> rows{
-        {"missing file", [](auto&) {}, std::nullopt},
-        {"a folder named numir.txt", [](auto& f) { fs::create_directory(f / "numir.txt"); },
-         FileProblem::FolderInTheWay},
-    };
+// The file's identity as the undo record keeps it.
+std::uint64_t fileIdOf(const fs::path& path) {
 #ifdef _WIN32
-    rows.push_back({"read-only attribute",
-                    [](auto& f) {
-                        writeWholeFile(f / "numir.txt", oldLines);
-                        SetFileAttributesW((f / "numir.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-                    },
-                    FileProblem::ReadOnly});
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+#else
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status.st_ino;
 #endif
-    return rows;
 }
 
-struct FileState {
-    std::string bytes;
-    fs::file_type type;
-    fs::perms perms;
-    std::uintmax_t links;
-};
-
-FileState stateOf(const fs::path& path) {
-    auto status = fs::symlink_status(path);
-    std::error_code ignored;
-    return {fs::is_regular_file(path) ? readWholeFile(path) : "", status.type(),
-            status.permissions(), fs::hard_link_count(path, ignored)};
-}
-
-TEST(PredictionFileTest, EverySituationInBothModes) {
-    for (const Situation& row : situations())
-        for (bool append : {true, false}) {
-            SCOPED_TRACE(std::string(row.name) + (append ? ", appending" : ", replacing"));
+// What a run killed half way left: the next run, or start-up, puts the file back as it was
+// and removes the program's own temporary files, and only those.
+TEST(PredictionFileTest, WhatAKilledRunLeftIsClearedAway) {
+#ifdef _WIN32
+    const std::string temporary = "numir.txt.4294967280-7.tmp"; // of no running process
+#else
+    const std::string temporary = ".numir.txt.Ab12Yz";
+#endif
+    const std::vector<std::string> usersOwn{"numir.txt.bak", ".numir.txt.old", "numir.txt.undo"};
+    const std::string torn = runLines.substr(0, 20) + oldLines.substr(20);
+    for (bool append : {true, false})
+        for (bool startUp : {true, false}) {
+            SCOPED_TRACE(std::string(append ? "append" : "replace") +
+                         (startUp ? ", start-up" : ""));
             testing::TempFolder folder;
-            row.prepare(folder.path);
             const fs::path file = folder / "numir.txt";
-            const FileState before = stateOf(file),
-                            landingBefore = stateOf(folder / row.linesLandIn);
-            const auto namesBefore = namesIn(folder.path);
-            auto error = put(file, append);
-            EXPECT_EQ(problemOf(error), row.problem);
-            const FileState after = stateOf(file);
-            EXPECT_EQ(after.type, before.type == fs::file_type::not_found ? fs::file_type::regular
-                                                                          : before.type);
-            EXPECT_EQ(after.links, before.type == fs::file_type::not_found ? 1 : before.links);
-            if (before.type != fs::file_type::not_found) {
-                EXPECT_EQ(after.perms, before.perms);
-            }
-            EXPECT_EQ(stateOf(folder / row.linesLandIn).bytes,
-                      error ? landingBefore.bytes : afterRun(append, landingBefore.bytes));
-            auto names = namesBefore;
-            if (before.type == fs::file_type::not_found)
-                names.push_back("numir.txt"), std::sort(names.begin(), names.end());
-            EXPECT_EQ(namesIn(folder.path), names); // nothing of ours left, nothing of theirs gone
-#ifdef _WIN32
-            SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-#endif
+            writeWholeFile(file, torn);
+            for (const std::string& name : usersOwn)
+                writeWholeFile(folder / name, "mine");
+            writeWholeFile(folder / temporary, runLines);
+            writeWholeFile(undoRecordPath(file),
+                           encodeUndoRecord(recordFor(fileIdOf(file), oldLines, oldLines.size(),
+                                                      runLines, false)));
+            const auto error = startUp  ? PredictionFile(file).ensureExists()
+                               : append ? appendDurably(file, runLines)
+                                        : replaceDurably(file, runLines);
+            EXPECT_EQ(error, std::nullopt);
+            EXPECT_EQ(readWholeFile(file), startUp  ? oldLines
+                                           : append ? oldLines + runLines
+                                                    : runLines);
+            auto names = usersOwn;
+            names.push_back("numir.txt"), std::sort(names.begin(), names.end());
+            EXPECT_EQ(namesIn(folder.path), names);
         }
+    // A record whose write finished is dropped without undoing it.
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt";
+    writeWholeFile(file, oldLines + runLines);
+    writeWholeFile(undoRecordPath(file), encodeUndoRecord(recordFor(
+                                             fileIdOf(file), "", oldLines.size(), runLines, true)));
+    EXPECT_EQ(recoverInterruptedWrite(file), std::nullopt);
+    EXPECT_EQ(readWholeFile(file), oldLines + runLines);
+    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
 }
 
 #ifdef _WIN32

@@ -135,6 +135,7 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
 
 TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) {
     load();
+    std::filesystem::remove(folder / "numir.txt"); // gone since start-up: made anew
     bool disabledDuringRun = false;
     random.onReseed = [&] { disabledDuringRun = view.buttonsEnabled(false) && view.waiting; };
     view.setChecked("Check3", true);
@@ -158,58 +159,51 @@ TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) 
     EXPECT_EQ(view.boxes, (Boxes{{"起動エラー", "メモ帳を起動できませんでした"}}));
 }
 
-// A refused run: one box, the file and every control as they were.
-TEST_F(Form1Test, RefusalsKeepFileAndControls) {
-    load();
-    writeWholeFile(folder / "numir.txt", "keep\r\n");
-    view.texts["Text4"] = "previous report";
-    // Every field in play: 111 even and 93 odd combinations are too few for ２００件.
-    // clang-format off
-    for (auto [box, field, typed] : {std::tuple{"Check3", "Text3", "1"}, {"Check5", "Text6", "2"},
-             {"Check2", "Text2", "43"}, {"Check4", "Text5", "42"}, {"Check1", "Text1", "000000000003"}})
-        view.setChecked(box, true), view.texts[field] = typed;
-    // clang-format on
-    view.setChecked("Option8", true);
-    const FakeView before = view;
-    form.start();
-    EXPECT_EQ(view.boxes, (Boxes{{"入力エラー", "予想件数"}}));
-    EXPECT_EQ(readWholeFile(folder / "numir.txt"), "keep\r\n");
-    EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked);
-    EXPECT_TRUE(view.buttonsEnabled(true));
-}
-
-// What the file error box says, in both modes, for what a user's folder can hold in place of
-// a writable numir.txt; the file and every control stay as they were.
-TEST_F(Form1Test, FileErrorsSayWhatIsWrong) {
+// A run refused for its settings, or for what a user's folder holds in place of a writable
+// numir.txt: one box that says why, in both modes, and the file and every control as they were.
+TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
     namespace fs = std::filesystem;
     load();
     const std::string cannotWrite = "numir.txt に書き込めませんでした\n";
+    const auto keep = [](const fs::path& file) { writeWholeFile(file, "keep\r\n"); };
     struct Row {
-        std::function<void(const fs::path&)> prepare;
-        std::string says;
+        std::function<void(const fs::path&, FakeView&)> prepare;
+        std::pair<std::string, std::string> says; // the title and the prompt
     };
     std::vector<Row> rows{
-        {[](auto& file) { fs::create_directory(file); },
-         "「numir.txt」と同じ名前のフォルダーがあるため、ファイルを置けません。"},
-        {[](auto& file) {
-             writeWholeFile(file, "keep\r\n"), fs::permissions(file, fs::perms::owner_read);
+        {[&](auto& file, FakeView& view) { // 111 even and 93 odd combinations: too few for ２００件
+             keep(file);
+             // clang-format off
+             for (auto [box, field, typed] : {std::tuple{"Check3", "Text3", "1"}, {"Check5", "Text6", "2"},
+                      {"Check2", "Text2", "43"}, {"Check4", "Text5", "42"}, {"Check1", "Text1", "000000000003"}})
+                 // clang-format on
+                 view.setChecked(box, true), view.texts[field] = typed;
+             view.setChecked("Option8", true);
          },
-         "「numir.txt」は読み取り専用です。ファイルのプロパティで読み取り専用を外してから、"
-         "もう一度お試しください。"}};
+         {"入力エラー", "予想件数"}},
+        {[](auto& file, auto&) { fs::create_directory(file); },
+         {"ファイルエラー", cannotWrite + "「numir.txt」と同じ名前のフォルダーがあるため、"
+                                          "ファイルを置けません。"}},
+        {[&](auto& file, auto&) { keep(file), fs::permissions(file, fs::perms::owner_read); },
+         {"ファイルエラー", cannotWrite + "「numir.txt」は読み取り専用です。ファイルのプロパティで"
+                                          "読み取り専用を外してから、もう一度お試しください。"}}};
     if (fs::exists("/dev/full")) // a link to a disk that is always full
-        rows.push_back({[](auto& file) { fs::create_symlink("/dev/full", file); },
-                        "ディスクの空き容量が足りません。不要なファイルを削除してから、"
-                        "もう一度お試しください。"});
+        rows.push_back(
+            {[](auto& file, auto&) { fs::create_symlink("/dev/full", file); },
+             {"ファイルエラー", cannotWrite + "ディスクの空き容量が足りません。不要な"
+                                              "ファイルを削除してから、もう一度お試しください。"}});
     for (const Row& row : rows)
         for (const char* mode : {"Option1", "Option2"}) {
             const fs::path file = folder / "numir.txt";
             fs::remove_all(file);
-            row.prepare(file);
+            form.reset();
             view.boxes.clear();
+            view.texts["Text4"] = "previous report";
+            row.prepare(file, view);
             view.setChecked(mode, true);
             const FakeView before = view;
             form.start();
-            EXPECT_EQ(view.boxes, (Boxes{{"ファイルエラー", cannotWrite + row.says}})) << mode;
+            EXPECT_EQ(view.boxes, Boxes{row.says}) << mode;
             EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked);
             EXPECT_TRUE(view.buttonsEnabled(true));
             EXPECT_TRUE(fs::is_directory(file) || fs::is_symlink(file) ||

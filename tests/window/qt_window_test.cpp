@@ -1,6 +1,7 @@
 // What only the Qt window can get wrong: each widget's kind, container (which makes the two
 // option groups), place, font and caption, the tab order and the real message box. The
-// behaviour behind the buttons is proven by the form tests; the wiring end to end.
+// behaviour behind the buttons is proven by the form tests; the wiring and the wait cursor
+// end to end.
 #include "application_setup.h"
 #include "form1_window.h"
 
@@ -86,29 +87,6 @@ class QtWindowTest : public QObject {
         QCOMPARE(form->maximumSize(), QSize(359, 244));
         QVERIFY(!form->windowIcon().pixmap(32, 32).isNull());
         QCOMPARE(QApplication::applicationVersion(), QStringLiteral("1.00.0002"));
-    }
-
-    // The window does not repaint while a run searches; the pointer says why, and is back
-    // once the run has ended.
-    void theWaitCursorShowsWhileARunSearches() {
-        struct Observed final : RandomSource {
-            void reseed() override {
-                real.reseed();
-                const QCursor* cursor = QGuiApplication::overrideCursor();
-                seen = cursor ? cursor->shape() : Qt::ArrowCursor;
-            }
-            float unit(std::int64_t attempt, int t) override { return real.unit(attempt, t); }
-            ClockSeededRandom real;
-            Qt::CursorShape seen = Qt::ArrowCursor;
-        };
-        auto random = std::make_unique<Observed>();
-        const Observed& observed = *random;
-        Form1Window window(std::make_unique<QtMessageBoxes>(), std::make_unique<QtViewerLauncher>(),
-                           std::move(random));
-        window.setChecked("Option4", true); // ten lines
-        qobject_cast<QAbstractButton*>(window.findChild<QWidget*>("Command1"))->click();
-        QCOMPARE(observed.seen, Qt::WaitCursor);
-        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void theBoxIsAStop() {
