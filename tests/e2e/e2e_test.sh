@@ -142,69 +142,10 @@ keyboard_only() {
         $(grep -c "^01" "$work/numir.txt") == 0 ]] || fail "the lines do not follow the typed settings"
 }
 
-# Where Tab stops in each option group, told apart by which text field takes a typed digit:
-# the preset's stop lies before Text4 for ５件, １０件 and ２０件 and after it for the rest.
-# The output mode's stop must be its selected button: Space there leaves the mode alone.
-tab_stops() {
-    new_folder && start_program && wait_for_form || return 1
-    local preset mode taken
-    for preset in Option3 Option4 Option5 Option9 Option6 Option7 Option8 Option10; do
-        click "$preset" && click Text3 && keys Tab Tab Tab Tab Tab Tab && xdotool type 1
-        keys Tab && xdotool type 2 && taken=$(status_line) && keys BackSpace
-        click Text5 && keys shift+Tab && xdotool type 1 && keys shift+Tab && xdotool type 2
-        taken+=/$(status_line) && keys BackSpace
-        [[ $taken == $([[ $preset == Option[345] ]] && echo 2/1 || echo 1/2) ]] ||
-            fail "$preset: Text4 took $taken going forward/back" || return 1
-    done
-    click Option3
-    for mode in Option1 Option2; do
-        printf 'old\r\n' >"$work/numir.txt"
-        click "$mode" && click Text3 && keys Tab space && click Command1
-        wait_for file_size_is $([[ $mode == Option1 ]] && echo 75 || echo 70) ||
-            fail "Space at the mode's tab stop changed $mode" || return 1
-    done
-}
-
-# Two copies in one folder appending ５００件 at once, as after a double double-click: every
-# line arrives. Then a read-only numir.txt: no box at start-up, the file error box with its
-# reason at スタート in both modes, and the file and its mode as they were. Last, a folder
-# that takes no new file.
-two_copies_and_a_read_only_file() {
-    new_folder && printf 'old\r\n' >"$work/numir.txt"
-    start_program && wait_for_form || return 1
-    local first_pid=$app_pid forms
-    start_program
-    wait_for two_forms || fail "the second copy's window did not appear" || return 1
-    forms=($(xdotool search --onlyvisible --name '^NUMIRアシスタント$'))
-    xdotool windowmove --sync "${forms[1]}" 520 40
-    for form in "${forms[@]}"; do
-        eval "$(xdotool getwindowgeometry --shell "$form")" && click Option1 && click Option10
-    done
-    for form in "${forms[@]}"; do
-        eval "$(xdotool getwindowgeometry --shell "$form")" && click Command1
-    done
-    wait_for file_size_is $((5 + 2 * 500 * 14)) || fail "$(stat -c %s "$work/numir.txt") bytes, not two runs' appended" || return 1
-    [[ $(grep -c -E $'^[0-9]{12}\r$' "$work/numir.txt") == 1000 ]] || fail "torn lines" || return 1
-    kill "$first_pid" "$app_pid" && wait "$first_pid" "$app_pid" 2>/dev/null
-    [[ -n $on_wine ]] && wineserver -k 2>/dev/null
-
-    printf 'keep\r\n' >"$work/numir.txt" && chmod 444 "$work/numir.txt"
-    start_program && wait_for_form || return 1
-    window_absent 'ファイルエラー' || fail "a box about the read-only file at start-up" || return 1
-    local mode
-    for mode in Option1 Option2; do
-        click "$mode" && click Command1
-        answer_box 'ファイルエラー' || return 1
-        [[ $(cat "$work/numir.txt") == $'keep\r' && $(stat -c %a "$work/numir.txt") == 444 ]] ||
-            fail "$mode changed the read-only file" || return 1
-    done
-    import -window root "$artifacts/read-only-refused.png"
-    kill "$app_pid" && wait "$app_pid" 2>/dev/null
-    [[ -n $on_wine ]] && wineserver -k 2>/dev/null
-
-    # A folder that takes no file, even for root: read-only in the program's own mount
-    # namespace. The notice (velnor.ini cannot be made, so no marker), then one box for
-    # numir.txt, then the window; nothing about velnor.ini.
+# A folder that takes no file, even for root: read-only in the program's own mount
+# namespace. The notice (velnor.ini cannot be made, so no marker), then one box for
+# numir.txt, then the window; nothing about velnor.ini.
+read_only_folder() {
     new_folder && rm "$work/velnor.ini"
     (cd "$work" && exec unshare -m sh -c 'mount --bind . . && mount -o remount,bind,ro . . &&
         cd "$PWD" && exec "$@"' - ${on_wine:+wine} "$program") &
@@ -236,7 +177,6 @@ wait_cursor() {
         fail "the pointer during the run went ${seen[*]}"
 }
 run_ended() { file_size_is 7000 || ! window_absent '予想エラー'; }
-two_forms() { (($(xdotool search --onlyvisible --name '^NUMIRアシスタント$' 2>/dev/null | wc -l) == 2)); }
 
 # What the Windows program tells screen readers and test tools: every control's accessible
 # name, the focused control after the companion's notice and after a box, and the whole tab
@@ -276,7 +216,7 @@ trail_is() {
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
-scenarios=(runs_and_the_viewer notice_reset_and_close keyboard_only tab_stops two_copies_and_a_read_only_file wait_cursor)
+scenarios=(runs_and_the_viewer notice_reset_and_close keyboard_only read_only_folder wait_cursor)
 [[ -n $on_wine ]] && scenarios+=(focus_and_names)
 for name in "${scenarios[@]}"; do
     echo "- $name"

@@ -105,11 +105,15 @@ TEST_F(Form1Test, CompanionNoticeUnlessTheFirstLineIsTheMarker) {
 }
 
 TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
+    namespace fs = std::filesystem;
     writeWholeFile(folder / "numir.txt", "012021222324\r\n");
+    writeWholeFile(folder / "velnor.ini", "support@velnor.example\r\n");
+    fs::permissions(folder / "numir.txt", fs::perms::owner_read); // no box until a run
     for (const char* field : {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6"})
         view.texts[field] = field;
-    load();
-    EXPECT_TRUE(view.inStartState());
+    form.load();
+    EXPECT_TRUE(view.inStartState() && view.boxes.empty());
+    fs::permissions(folder / "numir.txt", fs::perms::owner_all);
     for (auto& [name, text] : view.texts)
         text = "12";
     for (const char* box : {"Check1", "Check2", "Check3", "Check4", "Check5", "Option1", "Option9"})
@@ -120,7 +124,7 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
     // A numir.txt that cannot be opened (a folder in its place, even for root) is reported
     // once, after the notice; an unreadable velnor.ini is only a missing marker.
     for (const char* name : {"numir.txt", "velnor.ini"})
-        std::filesystem::remove(folder / name), std::filesystem::create_directory(folder / name);
+        fs::remove(folder / name), fs::create_directory(folder / name);
     form.load();
     const Boxes foldersInTheWay{
         {"オススメ", "数字選択式宝くじシート印刷ソフトと一緒に使ってね"},
@@ -128,9 +132,9 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
                            "あるため、ファイルを置けません。"}};
     EXPECT_EQ(view.boxes, foldersInTheWay);
     EXPECT_TRUE(view.inStartState());
-    std::filesystem::remove(folder / "numir.txt");
+    fs::remove(folder / "numir.txt");
     load();
-    EXPECT_TRUE(std::filesystem::exists(folder / "numir.txt"));
+    EXPECT_TRUE(fs::exists(folder / "numir.txt"));
 }
 
 TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) {
