@@ -1,8 +1,7 @@
-// What reaches numir.txt when more than a plain run writes it: copies of the program
-// appending at once, a run killed half way and cleared away by the next or by start-up,
-// another program holding the file (Windows), a real, nearly full disk (Linux). Every system
-// call of a write failed or killed in turn, in every folder situation, is file_fault_sweep.py's;
-// the boxes for them, the form tests'.
+// What reaches numir.txt when more than one plain run writes it: copies of the program
+// appending at once, a run killed half way and cleared away by the next or by start-up, and
+// (on Windows) another program holding the file. Every system call of a write failed or
+// killed in turn, in every folder situation, is file_fault_sweep.py's; the boxes, the form tests'.
 #include "durable_write.h"
 #include "prediction_file.h"
 #include "test_support.h"
@@ -15,10 +14,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace numir {
@@ -31,14 +27,6 @@ using testing::writeWholeFile;
 
 using testing::oldLines;
 using testing::runLines;
-
-std::optional<FileError> put(const fs::path& path, bool append, std::string_view bytes = runLines) {
-    return append ? appendDurably(path, bytes) : replaceDurably(path, bytes);
-}
-
-std::optional<FileProblem> problemOf(const std::optional<FileError>& error) {
-    return error ? std::optional(error->problem) : std::nullopt;
-}
 
 // Where the test program is, so that the writer program beside it can be started.
 fs::path besideThisProgram(const char* name) {
@@ -158,61 +146,13 @@ TEST(PredictionFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
     writeWholeFile(file, oldLines);
     HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    for (bool append : {true, false})
-        EXPECT_EQ(problemOf(put(file, append)), FileProblem::InUse);
+    for (bool append : {true, false}) {
+        auto error = append ? appendDurably(file, runLines) : replaceDurably(file, runLines);
+        EXPECT_TRUE(error && error->problem == FileProblem::InUse);
+    }
     CloseHandle(held);
     EXPECT_EQ(readWholeFile(file), oldLines);
     EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
-}
-#else
-
-// Runs body in a child process and gives its exit status; a skip is 77.
-int inChild(const std::function<int()>& body) {
-    pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-constexpr int passed = 0, skipped = 77;
-
-// On a small disk of its own: an append needs room for its own bytes only, and a disk too
-// full for the run leaves numir.txt whole in both modes, with no file of ours left behind.
-TEST(PredictionFileTest, ANearlyFullDisk) {
-    testing::TempFolder folder;
-    const fs::path file = folder / "numir.txt", filler = folder / "filler";
-    int status = inChild([&] {
-        if (unshare(CLONE_NEWNS) != 0 ||
-            mount("", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("numir", folder.path.c_str(), "tmpfs", 0, "size=64k") != 0)
-            return skipped;
-        // numir.txt ends 70 bytes short of a full page; every other page is taken. A run too
-        // large for the room fills it part way before the disk is full, and is cut back.
-        writeWholeFile(file, std::string(4096 - 70, '1'));
-        writeWholeFile(filler, std::string(1 << 20, '0'));
-        if (fs::file_size(filler) >= 1 << 20)
-            return 2;
-        const std::string before = readWholeFile(file);
-        for (bool append : {true, false}) {
-            auto error = put(file, append, std::string(4096, '3'));
-            if (problemOf(error) != FileProblem::DiskFull || readWholeFile(file) != before ||
-                namesIn(folder.path) != std::vector<std::string>{"filler", "numir.txt"})
-                return 4 + append;
-        }
-        if (appendDurably(file, std::string(70, '2')))
-            return 3;
-        const std::string full = readWholeFile(file);
-        fs::create_hard_link(file, folder / "copy.txt"); // in place, with its room taken first
-        if (problemOf(replaceDurably(file, std::string(8192, '3'))) != FileProblem::DiskFull ||
-            readWholeFile(file) != full)
-            return 6;
-        return passed;
-    });
-    if (status == skipped)
-        GTEST_SKIP() << "no small disk can be mounted here";
-    EXPECT_EQ(status, passed);
 }
 #endif
 
