@@ -62,13 +62,19 @@ class FakeView final : public FormView {
     bool waiting = false;
 };
 
-// The program's source, which also lets a test look at the window while a run draws.
+// The program's source, which also lets a test look at the window while a run draws, or
+// draws the same six numbers at every attempt.
 class ObservedRandom final : public RandomSource {
   public:
     void reseed() override { real.reseed(), onReseed(); }
-    float unit(std::int64_t attempt, int t) override { return real.unit(attempt, t); }
+    float unit(std::int64_t attempt, int t) override { // the middle of the pick's slot
+        return always ? (static_cast<float>((*always)[static_cast<std::size_t>(t)] - t) - 0.5f) /
+                            static_cast<float>(43 - t)
+                      : real.unit(attempt, t);
+    }
     ClockSeededRandom real;
     std::function<void()> onReseed = [] {};
+    std::optional<std::array<int, 6>> always; // ascending
 };
 
 class Form1Test : public ::testing::Test {
@@ -174,17 +180,23 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
         std::function<void(const fs::path&, FakeView&)> prepare;
         std::pair<std::string, std::string> says; // the title and the prompt
     };
+    const auto narrow = [&](FakeView& view, const char* previousDraw) { // and ２００件
+                                                                        // clang-format off
+        for (auto [box, field, typed] : {std::tuple{"Check3", "Text3", "1"}, {"Check5", "Text6", "2"},
+                 {"Check2", "Text2", "43"}, {"Check4", "Text5", "42"}, {"Check1", "Text1", previousDraw}})
+            // clang-format on
+            view.setChecked(box, true), view.texts[field] = typed;
+        view.setChecked("Option8", true);
+    };
     std::vector<Row> rows{
-        {[&](auto& file, FakeView& view) { // 111 even and 93 odd combinations: too few for ２００件
-             keep(file);
-             // clang-format off
-             for (auto [box, field, typed] : {std::tuple{"Check3", "Text3", "1"}, {"Check5", "Text6", "2"},
-                      {"Check2", "Text2", "43"}, {"Check4", "Text5", "42"}, {"Check1", "Text1", "000000000003"}})
-                 // clang-format on
-                 view.setChecked(box, true), view.texts[field] = typed;
-             view.setChecked("Option8", true);
-         },
+        // 111 even and 93 odd combinations: too few for ２００件
+        {[&](auto& file, FakeView& view) { keep(file), narrow(view, "000000000003"); },
          {"入力エラー", "予想件数"}},
+        // 148 even and 126 odd, but one odd line drawn again and again uses up the quota
+        {[&](auto& file, FakeView& view) {
+             keep(file), narrow(view, "000000000005"), random.always = {{1, 2, 5, 38, 40, 41}};
+         },
+         {"予想エラー", "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください"}},
         {[](auto& file, auto&) { fs::create_directory(file); },
          {"ファイルエラー", cannotWrite + "「numir.txt」と同じ名前のフォルダーがあるため、"
                                           "ファイルを置けません。"}},
@@ -200,7 +212,7 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
         for (const char* mode : {"Option1", "Option2"}) {
             const fs::path file = folder / "numir.txt";
             fs::remove_all(file);
-            form.reset();
+            form.reset(), random.always.reset();
             view.boxes.clear();
             view.texts["Text4"] = "previous report";
             row.prepare(file, view);
