@@ -139,20 +139,24 @@ TEST(PredictionFileTest, WhatAKilledRunLeftIsClearedAway) {
 }
 
 #ifdef _WIN32
-// Another program holding numir.txt with no sharing: refused in both modes, bytes kept.
+// Another program holding numir.txt: sharing nothing, both modes are refused as in use; sharing
+// all but deletion, an append goes ahead and a replace, which must rename over the file, fails.
+// The bytes are kept, and no file of ours is left behind.
 TEST(PredictionFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
-    testing::TempFolder folder;
-    const fs::path file = folder / "numir.txt";
-    writeWholeFile(file, oldLines);
-    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    for (bool append : {true, false}) {
-        auto error = append ? appendDurably(file, runLines) : replaceDurably(file, runLines);
-        EXPECT_TRUE(error && error->problem == FileProblem::InUse);
+    for (DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        testing::TempFolder folder;
+        const fs::path file = folder / "numir.txt";
+        writeWholeFile(file, oldLines);
+        HANDLE held =
+            CreateFileW(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const auto replaced = replaceDurably(file, runLines);
+        EXPECT_TRUE(replaced && (sharing != 0 || replaced->problem == FileProblem::InUse));
+        EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
+        EXPECT_EQ(appendDurably(file, runLines).has_value(), sharing == 0);
+        CloseHandle(held);
+        EXPECT_EQ(readWholeFile(file), sharing == 0 ? oldLines : oldLines + runLines);
     }
-    CloseHandle(held);
-    EXPECT_EQ(readWholeFile(file), oldLines);
-    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
 }
 #endif
 
