@@ -1,10 +1,7 @@
 #!/usr/bin/env python3
-"""Prints what the pointer looks like, each time it changes, for SECONDS seconds.
-
-One line per change: the cursor image's size and a digest of its pixels, as the X server
-shows it (XFixes), so that an arrow, a wait cursor and an I-beam tell apart whichever
-program set them. Usage: cursor_watch.py SECONDS   (DISPLAY set)
-"""
+"""Prints the pointer's picture as the X server shows it (XFixes), its size and a digest of
+its pixels, each time it changes, for SECONDS seconds, whichever program set it.
+Usage: cursor_watch.py SECONDS   (DISPLAY set)"""
 import ctypes
 import sys
 import time

@@ -43,8 +43,7 @@ wait_for_form() {
 declare -A at=(
     [Text1]="300 300" [Check1]="2250 300" [Text5]="300 780" [Check4]="810 780" [Text2]="1320 780"
     [Check2]="1770 780" [Text6]="3000 780" [Check5]="3450 780" [Text3]="3840 780" [Check3]="4410 780"
-    [Option3]="570 1530" [Option4]="1890 1530" [Option5]="3090 1530" [Option9]="4290 1530"
-    [Option6]="570 1890" [Option7]="1890 1890" [Option8]="3090 1890" [Option10]="4290 1890"
+    [Option3]="570 1530" [Option4]="1890 1530" [Option6]="570 1890" [Option10]="4290 1890"
     [Option1]="210 2580" [Option2]="210 2940" [Command1]="2700 2460" [Command2]="4500 2460"
     [Command3]="2700 2940" [Command4]="4500 2940" [Text4]="600 3360" [background]="5000 3400"
 )
