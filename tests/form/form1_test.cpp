@@ -180,8 +180,8 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
         std::function<void(const fs::path&, FakeView&)> prepare;
         std::pair<std::string, std::string> says; // the title and the prompt
     };
-    const auto narrow = [&](FakeView& view, const char* previousDraw) { // and ２００件
-                                                                        // clang-format off
+    const auto narrow = [](FakeView& view, const char* previousDraw) {
+        // clang-format off
         for (auto [box, field, typed] : {std::tuple{"Check3", "Text3", "1"}, {"Check5", "Text6", "2"},
                  {"Check2", "Text2", "43"}, {"Check4", "Text5", "42"}, {"Check1", "Text1", previousDraw}})
             // clang-format on
