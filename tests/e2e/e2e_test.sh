@@ -197,12 +197,12 @@ tab_order() {
     local early=$([[ $1 == Option[345] ]] && echo "$1") late=$([[ $1 != Option[345] ]] && echo "$1")
     echo Check1 Check2 Check3 Text2 Text3 $2 Command1 Command2 Command3 Command4 $early Text4 $late Text5 Check4 Text6 Check5 Text1
 }
-probe() { wine "$probe_program" "$@" | tr -d '\r'; }
+probe() { wine "$probe_program" "$@" | stdbuf -oL tr -d '\r'; }
 focus_is() { [[ $(probe trail 0) == "$1" ]]; }
 # The focus after each press of the key, as the probe sees it change.
 trail_is() {
     probe trail "$(wc -w <<<"$2")" >"$work/trail" &
-    sleep 0.3
+    wait_for test -s "$work/trail" && sleep 0.3 # the probe watches, and has settled
     for _ in $2; do keys "$1"; done
     wait $!
     local seen=$(tail -n +2 "$work/trail" | tr '\n' ' ')
