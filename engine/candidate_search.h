@@ -8,7 +8,7 @@
 #include "first_picks.h"
 #include "parallel_sieve.h"
 #include "passing_set.h"
-#include "prediction_file.h"
+#include "file/prediction_file.h"
 #include "prediction_settings.h"
 #include "random_source.h"
 

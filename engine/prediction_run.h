@@ -5,7 +5,7 @@
 
 #include "candidate_search.h"
 #include "input_validation.h"
-#include "prediction_file.h"
+#include "file/prediction_file.h"
 #include "prediction_settings.h"
 #include "random_source.h"
 

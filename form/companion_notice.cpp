@@ -1,6 +1,6 @@
 #include "companion_notice.h"
 
-#include "durable_write.h"
+#include "file/durable_write.h"
 
 #include <string>
 

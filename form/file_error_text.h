@@ -3,7 +3,7 @@
 // system's error codes is the engine's; showing the box is Form1's.
 #pragma once
 
-#include "file_error.h"
+#include "file/file_error.h"
 
 #include <string>
 

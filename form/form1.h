@@ -5,7 +5,7 @@
 #pragma once
 
 #include "form_view.h"
-#include "prediction_file.h"
+#include "file/prediction_file.h"
 #include "prediction_settings.h"
 #include "random_source.h"
 

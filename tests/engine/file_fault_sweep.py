@@ -7,7 +7,10 @@ call failing (EIO, ENOSPC or EINTR once, EIO from there on) or the program kille
 After each, the file the name leads to must hold its old bytes and the run report a file
 error, or hold the complete new content and the run report success; a killed run may leave
 either, once start-up has made the file whole. No run may hang, and once start-up has run,
-the folders hold what they held before.
+the folders hold what they held before: other programs' files beside the file (a backup, a
+copy tool's file in flight) are never touched. Where a case leaves a file of the program's
+behind, it is run again twice, and each time a person changes the file before start-up (a
+line added; the whole file rewritten in place): the person's bytes must stay exactly so.
 Usage: file_fault_sweep.py FILE_WRITER
 """
 import concurrent.futures as futures
@@ -25,7 +28,11 @@ OLD = b"".join(b"0102030405%02d\r\n" % n for n in range(6, 9))
 FAULTS = ["error=EIO:when={n}", "error=ENOSPC:when={n}", "error=EINTR:when={n}",
           "error=EIO:when={n}+", "signal=KILL:when={n}"]
 BOTH = ("append", "replace")
-SIZE_LIMIT = 150  # bytes: room for the undo record and the new file, not for an append
+SIZE_LIMIT = 150  # bytes: room for the new file, not for an append
+# Other programs' files, beside numir.txt and beside the file its link leads to.
+OTHERS = [(".%s.backup", b"a user's backup\n"), (".%s.Q7x9Zk", b"a copy tool's file in flight")]
+PEOPLE = {"line added": ("ab", b"424242424242\r\n"), "rewritten": ("wb", b"050607080910\r\n" * 4)}
+PROGRAMS_OWN = re.compile(r"\.numir-(tmp|undo)$")
 # name; files (name, bytes, mode, or a link's target); hard link to numir.txt; where the
 # lines land; another user's run (folder mode) or root's; the modes that may write the file
 SITUATIONS = [
@@ -55,8 +62,10 @@ def lines(count):
 
 def prepare(situation):
     top = tempfile.mkdtemp(prefix="numir-sweep-")
-    _, files, hard_link, _, user_folder, _ = situation
-    for name, content, mode in files:
+    _, files, hard_link, lands, user_folder, _ = situation
+    others = [(os.path.join(os.path.dirname(name), pattern % os.path.basename(name)), data, 0o644)
+              for name in {"numir.txt", lands} for pattern, data in OTHERS]
+    for name, content, mode in files + others:
         path = os.path.join(top, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if mode is None:
@@ -101,11 +110,27 @@ def command(top, args, user, trace=(), limited=False):
     return (drop if user else []) + args
 
 
+def leftovers(top):
+    return sorted(p for p in snapshot(top) if PROGRAMS_OWN.search(p))
+
+
+def start_up(situation, top):
+    return subprocess.run(command(top, ["recover"], situation[4] is not None)).returncode == 0
+
+
+def unchanged_but(situation, top, before, after):
+    """Whether every name but the file's own holds what it held before."""
+    expected, after = dict(before), dict(after)
+    for path in {situation[3], "numir.txt"}:  # the same file still, with other lines
+        after[path] = after.get(path, (0, 0, None))[:2]
+        expected[path] = before.get(path, after[path])[:2]
+    return after == expected
+
+
 def judge(situation, mode, top, before, code, fault=""):
     """What is wrong after the write and after start-up has run, or nothing."""
     name, _, _, lands, user_folder, writes = situation
     writable = mode in writes
-    user = user_folder is not None
     old = before.get(lands, (0, 0, None))[2]
     new = ((old or b"") if mode == "append" else b"") + lines(RUN_LINES)
     if code == "hang":
@@ -123,21 +148,35 @@ def judge(situation, mode, top, before, code, fault=""):
         left = set(snapshot(top)) ^ set(before)
         if left - {"numir.txt"}:
             return f"exit {code}, left behind: {sorted(left)}"
-    if subprocess.run(command(top, ["recover"], user)).returncode != 0:
+    if not start_up(situation, top):
         return "start-up failed"
     after = snapshot(top)
     if after.get(lands, (0, 0, None))[2] not in allowed:
         return f"exit {code}, lines torn or lost"
-    expected = dict(before)
-    for path in {lands, "numir.txt"}:  # the same file still, with other lines
-        after[path] = after.get(path, (0, 0, None))[:2]
-        expected[path] = before.get(path, after[path])[:2]
-    if after != expected:
-        return f"exit {code}, folder changed: {sorted(set(after) ^ set(expected))}"
+    if not unchanged_but(situation, top, before, after):
+        return f"exit {code}, folder changed: {sorted(set(after) ^ set(before))}"
     return None
 
 
-def attempt(situation, mode, trace=()):
+def judge_person(situation, top, before, person):
+    """After a person's change to what a run left, start-up must keep the person's bytes."""
+    how, data = PEOPLE[person]
+    with open(os.path.join(top, "numir.txt"), how) as f:  # the same file, as cp or >> write it
+        f.write(data)
+    theirs = snapshot(top)[situation[3]][2]
+    if not start_up(situation, top):
+        return "start-up failed"
+    after = snapshot(top)
+    if after[situation[3]][2] != theirs:
+        return "the person's change undone"
+    if leftovers(top) or not unchanged_but(situation, top, before, after):
+        return f"folder changed: {sorted(set(after) ^ set(before))}"
+    return None
+
+
+def attempt(situation, mode, trace=(), person=None):
+    """The write, then start-up; with a person, a person's change between them. The outcome:
+    the writer's exit code, what is wrong, and whether the write left a file of its own."""
     top = prepare(situation)
     before, user = snapshot(top), situation[4] is not None
     args = command(top, [mode, str(RUN_LINES)], user, trace, situation[0] == "file-size limit")
@@ -146,7 +185,10 @@ def attempt(situation, mode, trace=()):
             code = subprocess.run(args, timeout=20).returncode
         except subprocess.TimeoutExpired:
             code = "hang"
-        return code, judge(situation, mode, top, before, code, trace[-1] if trace else "")
+        left = bool(leftovers(top))
+        if person:
+            return code, judge_person(situation, top, before, person) if left else None, left
+        return code, judge(situation, mode, top, before, code, trace[-1] if trace else ""), left
     finally:
         subprocess.run(["rm", "-rf", top])
 
@@ -167,7 +209,7 @@ def calls_of(situation, mode):
 
 
 def main():
-    wrong, kinds, jobs = [], {}, []
+    wrong, kinds, jobs, people = [], {}, [], {p: 0 for p in PEOPLE}
     with futures.ThreadPoolExecutor(os.cpu_count()) as pool:
         for situation in SITUATIONS:
             for mode in ("append", "replace"):
@@ -176,13 +218,26 @@ def main():
                         trace = ["-o", "/dev/null", "-e", f"trace={call}",
                                  "-e", f"inject={call}:" + fault.format(n=n)]
                         label = f"{situation[0]}, {mode}, {call} #{n} {fault}"
-                        jobs.append((label, pool.submit(attempt, situation, mode, trace)))
-        for label, job in jobs:
+                        jobs.append((label, situation, mode, trace,
+                                     pool.submit(attempt, situation, mode, trace)))
+        again = []
+        for label, situation, mode, trace, job in jobs:
             kind = label.split(" ")[-1].split(":when")[0] + ("+" if label.endswith("+") else "")
             kinds[kind] = kinds.get(kind, 0) + 1
-            if problem := job.result()[1]:
+            _, problem, left = job.result()
+            if problem:
+                wrong.append(f"{label}: {problem}")
+            if left:  # the same fault again, with a person's change before start-up
+                again += [(f"{label}, {person}", person,
+                           pool.submit(attempt, situation, mode, trace, person)) for person in PEOPLE]
+        for label, person, job in again:
+            _, problem, left = job.result()
+            people[person] += 1 if left else 0
+            if problem:
                 wrong.append(f"{label}: {problem}")
     print("injections:", len(jobs), ", ".join(f"{k} {v}" for k, v in sorted(kinds.items())))
+    print("a person's change after a run that left a file of its own:",
+          ", ".join(f"{k} {v}" for k, v in people.items()))
     for line in wrong:
         print("WRONG", line)
     print(f"{0 if wrong else 1} passed, {1 if wrong else 0} failed")

@@ -4,7 +4,7 @@
 // written, 3 a file error.
 // Usage: file_writer FILE append|replace LINES_PER_RUN [RUNS [WRITER]]
 //        file_writer FILE recover   (what start-up does: the file made whole again)
-#include "prediction_file.h"
+#include "file/prediction_file.h"
 
 #include <string>
 #ifndef _WIN32

@@ -1,13 +1,15 @@
 // What reaches numir.txt when more than one plain run writes it: copies of the program
 // appending at once, a run killed half way and cleared away by the next or by start-up, and
-// (on Windows) another program holding the file. Every system call of a write failed or
+// (on Windows) another program holding the file; and which states of the file a put-back may
+// undo. Every system call of a write failed or
 // killed in turn, in every folder situation, is file_fault_sweep.py's; the boxes, the form tests'.
-#include "durable_write.h"
-#include "prediction_file.h"
+#include "file/durable_write.h"
+#include "file/prediction_file.h"
+#include "file/undo_record.h"
 #include "test_support.h"
-#include "undo_journal.h"
 
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 
@@ -77,85 +79,155 @@ TEST(PredictionFileTest, CopiesOfTheProgramAppendingAtOnceFollowOneAnother) {
     EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
 }
 
-// The file's identity as the undo record keeps it.
-std::uint64_t fileIdOf(const fs::path& path) {
-#ifdef _WIN32
-    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    BY_HANDLE_FILE_INFORMATION info{};
-    GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-#else
-    struct stat status {};
-    ::stat(path.c_str(), &status);
-    return status.st_ino;
-#endif
+// Which states of the file a put-back may undo: only those the recorded write (or a put-back
+// of it) can leave; anything else is someone else's change and stays.
+TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
+    using enum WriteState;
+    const std::string person = "424242424242\r\n", other = std::string(56, '5');
+    const std::string longOld = oldLines + oldLines + oldLines; // longer than the run's lines
+    const UndoRecord append{UndoRecord::Write::Append, {}, oldLines.size(), "", runLines};
+    const UndoRecord shrinking{UndoRecord::Write::InPlace, {}, longOld.size(), longOld, runLines};
+    const UndoRecord growing{UndoRecord::Write::InPlace, {}, oldLines.size(), oldLines, runLines};
+    const struct {
+        const char* name;
+        const UndoRecord& record;
+        std::string content;
+        WriteState state;
+    } rows[] = {
+        {"append not begun", append, oldLines, NotBegun},
+        {"append part way", append, oldLines + runLines.substr(0, 20), Unfinished},
+        {"append finished", append, oldLines + runLines, Finished},
+        {"a line added after the append", append, oldLines + runLines + person, Foreign},
+        {"a line added after part of it", append, oldLines + runLines.substr(0, 14) + person,
+         Foreign},
+        {"cut below the old length", append, oldLines.substr(0, 14), Foreign},
+        {"rewritten after an append", append, other, Foreign},
+        {"in place not begun", shrinking, longOld, NotBegun},
+        {"new bytes, then the old", shrinking, runLines.substr(0, 20) + longOld.substr(20),
+         Unfinished},
+        {"new bytes not yet cut back", shrinking, runLines + longOld.substr(runLines.size()),
+         Unfinished},
+        {"a put-back part way", shrinking,
+         longOld.substr(0, 10) + runLines.substr(10, 10) + longOld.substr(20), Unfinished},
+        {"in place finished", shrinking, runLines, Finished},
+        {"a line added after a write in place", shrinking,
+         runLines.substr(0, 20) + longOld.substr(20) + person, Foreign},
+        {"rewritten after a write in place", shrinking, other + other.substr(0, 28), Foreign},
+        {"grown part way past the old end", growing, runLines.substr(0, 35), Unfinished},
+        {"grown, then a line added", growing, runLines + person, Foreign},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(stateOf(row.record, row.content), row.state) << row.name;
 }
 
-// What a run killed half way left: the next run, or start-up, puts the file back as it was
-// and removes the program's own temporary files, and only those.
+// A record that is not whole, or not the program's, changes nothing.
+TEST(UndoRecordTest, OnlyAWholeRecordIsRead) {
+    const UndoRecord record{UndoRecord::Write::InPlace, {2049, 77}, 28, oldLines, runLines};
+    const std::string bytes = encodeUndoRecord(record);
+    EXPECT_EQ(decodeUndoRecord(bytes), record);
+    for (std::size_t at : {std::size_t{0}, std::size_t{20}, bytes.size() - 30, bytes.size() - 1}) {
+        std::string changed = bytes;
+        changed[at] ^= 1;
+        EXPECT_EQ(decodeUndoRecord(changed), std::nullopt) << "byte " << at << " changed";
+        EXPECT_EQ(decodeUndoRecord(bytes.substr(0, at)), std::nullopt) << "cut at " << at;
+    }
+}
+
+native::Identity identityOf(const fs::path& file) {
+    return std::get<native::Identity>(native::identityOf(file));
+}
+
+// What a run killed half way left: the next run, or start-up, puts the file back where the
+// record holds and is about this file, and removes the program's own temporary files, and
+// only those: other programs' files beside it stay, and so does (on Windows) a temporary
+// file that another copy holds in flight.
 TEST(PredictionFileTest, WhatAKilledRunLeftIsClearedAway) {
-#ifdef _WIN32
-    const std::string temporary = "numir.txt.4294967280-7.tmp"; // of no running process
-#else
-    const std::string temporary = ".numir.txt.Ab12Yz";
-#endif
-    const std::vector<std::string> usersOwn{"numir.txt.bak", ".numir.txt.old", "numir.txt.undo"};
     const std::string torn = runLines.substr(0, 20) + oldLines.substr(20);
-    for (bool append : {true, false})
-        for (bool startUp : {true, false}) {
-            SCOPED_TRACE(std::string(append ? "append" : "replace") +
-                         (startUp ? ", start-up" : ""));
+    std::vector<std::string> othersOwn{".numir.txt.Q7x9Zk", ".numir.txt.backup", "numir.txt.bak",
+                                       ".numir.txt.undo", ".numir.txt.Ab12Yz.tmp"};
+#ifdef _WIN32
+    const fs::path inFlight = ".numir.txt.Fl1ght.numir-tmp";
+    othersOwn.push_back(inFlight.string());
+#endif
+    std::sort(othersOwn.begin(), othersOwn.end());
+    const struct {
+        const char* name;
+        std::function<std::string(const fs::path&)> record;
+        std::string leftThen; // what start-up leaves
+    } rows[] = {
+        {"the record of the write",
+         [](const fs::path& file) {
+             return encodeUndoRecord({UndoRecord::Write::InPlace, identityOf(file), oldLines.size(),
+                                      oldLines, runLines});
+         },
+         oldLines},
+        {"a record of another file",
+         [](const fs::path&) {
+             return encodeUndoRecord(
+                 {UndoRecord::Write::InPlace, {1, 2}, oldLines.size(), oldLines, runLines});
+         },
+         torn},
+        {"a record with a byte changed",
+         [](const fs::path& file) {
+             std::string bytes = encodeUndoRecord({UndoRecord::Write::InPlace, identityOf(file),
+                                                   oldLines.size(), oldLines, runLines});
+             return bytes.replace(bytes.size() - 1, 1, "!");
+         },
+         torn},
+    };
+    for (const auto& row : rows)
+        for (const char* action : {"start-up", "append", "replace"}) {
+            SCOPED_TRACE(std::string(row.name) + ", " + action);
             testing::TempFolder folder;
             const fs::path file = folder / "numir.txt";
             writeWholeFile(file, torn);
-            for (const std::string& name : usersOwn)
-                writeWholeFile(folder / name, "mine");
-            writeWholeFile(folder / temporary, runLines);
-            writeWholeFile(undoRecordPath(file),
-                           encodeUndoRecord(recordFor(fileIdOf(file), oldLines, oldLines.size(),
-                                                      runLines, false)));
-            const auto error = startUp  ? PredictionFile(file).ensureExists()
-                               : append ? appendDurably(file, runLines)
-                                        : replaceDurably(file, runLines);
+            for (const std::string& name : othersOwn)
+                writeWholeFile(folder / name, "theirs");
+            writeWholeFile(folder / ".numir.txt.Ab12Yz.numir-tmp", runLines);
+            writeWholeFile(native::undoRecordPath(file), row.record(file));
+#ifdef _WIN32
+            HANDLE held = CreateFileW((folder.path / inFlight).c_str(), GENERIC_WRITE | DELETE,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#endif
+            const std::string appended = action == std::string("append") ? runLines : "";
+            const auto error = action == std::string("start-up")
+                                   ? PredictionFile(file).ensureExists()
+                               : appended.empty() ? replaceDurably(file, runLines)
+                                                  : appendDurably(file, runLines);
+#ifdef _WIN32
+            CloseHandle(held);
+#endif
             EXPECT_EQ(error, std::nullopt);
-            EXPECT_EQ(readWholeFile(file), startUp  ? oldLines
-                                           : append ? oldLines + runLines
-                                                    : runLines);
-            auto names = usersOwn;
-            names.push_back("numir.txt"), std::sort(names.begin(), names.end());
+            EXPECT_EQ(readWholeFile(file),
+                      action == std::string("replace") ? runLines : row.leftThen + appended);
+            auto names = othersOwn;
+            names.insert(std::upper_bound(names.begin(), names.end(), "numir.txt"), "numir.txt");
             EXPECT_EQ(namesIn(folder.path), names);
+            for (const std::string& name : othersOwn)
+                EXPECT_EQ(readWholeFile(folder / name), "theirs") << name;
         }
-    // A record whose write finished is dropped without undoing it.
-    testing::TempFolder folder;
-    const fs::path file = folder / "numir.txt";
-    writeWholeFile(file, oldLines + runLines);
-    writeWholeFile(undoRecordPath(file), encodeUndoRecord(recordFor(
-                                             fileIdOf(file), "", oldLines.size(), runLines, true)));
-    EXPECT_EQ(recoverInterruptedWrite(file), std::nullopt);
-    EXPECT_EQ(readWholeFile(file), oldLines + runLines);
-    EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
 }
 
 #ifdef _WIN32
-// Another program holding numir.txt: sharing nothing, both modes are refused as in use; sharing
-// all but deletion, an append goes ahead and a replace, which must rename over the file, fails.
-// The bytes are kept, and no file of ours is left behind.
-TEST(PredictionFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
-    for (DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+// Another program holding numir.txt: sharing all but deletion, which keeps a new file from
+// being moved over it, a replace writes over the file itself and an append goes ahead;
+// sharing nothing, both say the file is in use. No file of the program's is left behind.
+TEST(PredictionFileTest, AFileHeldByAnotherProgramIsWrittenInPlaceOrSaidToBeInUse) {
+    for (DWORD sharing : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{0}}) {
+        SCOPED_TRACE(sharing == 0 ? "sharing nothing" : "sharing all but deletion");
         testing::TempFolder folder;
         const fs::path file = folder / "numir.txt";
         writeWholeFile(file, oldLines);
         HANDLE held =
             CreateFileW(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        const auto replaced = replaceDurably(file, runLines);
-        EXPECT_TRUE(replaced && (sharing != 0 || replaced->problem == FileProblem::InUse));
+        for (const auto& error : {replaceDurably(file, runLines), appendDurably(file, runLines)})
+            EXPECT_EQ(error ? std::optional(error->problem) : std::nullopt,
+                      sharing == 0 ? std::optional(FileProblem::InUse) : std::nullopt);
         EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
-        EXPECT_EQ(appendDurably(file, runLines).has_value(), sharing == 0);
         CloseHandle(held);
-        EXPECT_EQ(readWholeFile(file), sharing == 0 ? oldLines : oldLines + runLines);
+        EXPECT_EQ(readWholeFile(file), sharing == 0 ? oldLines : runLines + runLines);
     }
 }
 #endif

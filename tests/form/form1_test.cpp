@@ -8,6 +8,9 @@
 #include <map>
 #include <regex>
 #include <set>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace numir {
 namespace {
@@ -188,6 +191,7 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
             view.setChecked(box, true), view.texts[field] = typed;
         view.setChecked("Option8", true);
     };
+    std::shared_ptr<void> held; // a file another program has open during the run
     std::vector<Row> rows{
         // 111 even and 93 odd combinations: too few for ２００件
         {[&](auto& file, FakeView& view) { keep(file), narrow(view, "000000000003"); },
@@ -203,6 +207,17 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
         {[&](auto& file, auto&) { keep(file), fs::permissions(file, fs::perms::owner_read); },
          {"ファイルエラー", cannotWrite + "「numir.txt」は読み取り専用です。ファイルのプロパティで"
                                           "読み取り専用を外してから、もう一度お試しください。"}}};
+#ifdef _WIN32 // another program holding the file and sharing nothing
+    rows.push_back({[&](auto& file, auto&) {
+                        keep(file);
+                        held.reset(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr),
+                                   CloseHandle);
+                    },
+                    {"ファイルエラー",
+                     cannotWrite + "「numir.txt」はほかのプログラムが使用中です。そのプログラムを"
+                                   "閉じてから、もう一度お試しください。"}});
+#endif
     if (fs::exists("/dev/full")) // a link to a disk that is always full
         rows.push_back(
             {[](auto& file, auto&) { fs::create_symlink("/dev/full", file); },
@@ -219,6 +234,7 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
             view.setChecked(mode, true);
             const FakeView before = view;
             form.start();
+            held.reset();
             EXPECT_EQ(view.boxes, Boxes{row.says}) << mode;
             EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked);
             EXPECT_TRUE(view.buttonsEnabled(true));

@@ -1,0 +1,373 @@
+// The one write of a run, the same on Linux and Windows over the calls of native_file.h:
+// under the file's lock, once the name is known still to lead to the locked file, what a
+// killed run left is put back or cleared away; then the bytes are appended, or written to a
+// temporary file moved over the old one, or written over the file itself where a move would
+// split a hard link, the folder takes no new file or another program holds the file. An
+// append or a write over the file keeps an undo record first.
+#include "durable_write.h"
+
+#include "native_file.h"
+#include "undo_record.h"
+
+namespace numir {
+
+using namespace native;
+
+namespace {
+
+// Another copy may put a new file in place while this one waits for the lock; after this
+// many such turns the file counts as in use, rather than the run going round for ever.
+constexpr int turnsAtMost = 8;
+
+enum class Mode { Append, Replace };
+
+fs::path folderOf(const fs::path& path) {
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+FileError failure(const fs::path& shown, FilePlace place, Code code) {
+    return FileError{shown.filename().string(), problemFromSystemCode(code), place, code};
+}
+
+FileError plainFailure(const fs::path& shown, FileProblem problem) {
+    return FileError{shown.filename().string(), problem, FilePlace::File, 0};
+}
+
+// The name the user knows, and the file its links lead to.
+struct Target {
+    fs::path shown;
+    fs::path real;
+
+    FileError failed(FilePlace place, Code code) const { return failure(shown, place, code); }
+};
+
+struct Locked {
+    File file;
+    Facts facts;
+};
+struct Device {}; // written through, without a lock
+struct GoRound {  // another turn, after another copy's change, or to write in place
+    bool inPlace = false;
+};
+struct Written {};
+using Opened = std::variant<Locked, Device, GoRound, FileError>;
+
+// Whether a name is one of the program's temporary files beside target.
+bool isTemporaryOf(const fs::path& name, const fs::path& target) {
+    const auto model =
+        temporaryName(target, std::string(temporaryRandomLength, '0')).filename().native();
+    const auto candidate = name.filename().native();
+    const std::size_t random = model.size() - temporaryMark.size() - temporaryRandomLength;
+    if (candidate.size() != model.size())
+        return false;
+    for (std::size_t at = 0; at < model.size(); ++at) {
+        const auto c = candidate[at];
+        const bool alphanumeric =
+            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (at >= random && at < random + temporaryRandomLength ? !alphanumeric : c != model[at])
+            return false;
+    }
+    return true;
+}
+
+// The file the name leads to, open and locked, still the one the name leads to once the lock
+// is held. A missing file is made empty first, and then written as any other.
+Opened openLocked(const Target& target) {
+    auto status = statusOf(target.real);
+    if (auto* code = std::get_if<Code>(&status))
+        return target.failed(FilePlace::Folder, *code);
+    switch (std::get<NameStatus>(status).kind) {
+    case Kind::Missing:
+        if (Code code = createEmpty(target.real))
+            return target.failed(FilePlace::Folder, code);
+        return GoRound{};
+    case Kind::Folder:
+        return plainFailure(target.shown, FileProblem::FolderInTheWay);
+    case Kind::Other:
+        return Device{};
+    case Kind::Regular:
+        break;
+    }
+    // Checked by hand, since Linux lets root write anything.
+    if (std::get<NameStatus>(status).readOnly)
+        return plainFailure(target.shown, FileProblem::ReadOnly);
+    auto opened = openForWriting(target.real);
+    if (auto* code = std::get_if<Code>(&opened))
+        return isMissing(*code) ? Opened(GoRound{}) : target.failed(FilePlace::File, *code);
+    File& file = std::get<File>(opened);
+    if (Code code = lock(file))
+        return target.failed(FilePlace::File, code);
+    auto facts = factsOf(file);
+    if (auto* code = std::get_if<Code>(&facts))
+        return target.failed(FilePlace::File, *code);
+    auto named = identityOf(target.real);
+    if (auto* code = std::get_if<Code>(&named))
+        return isMissing(*code) ? Opened(GoRound{}) : target.failed(FilePlace::File, *code);
+    if (std::get<Identity>(named) != std::get<Facts>(facts).identity)
+        return GoRound{};
+    return Locked{std::move(file), std::get<Facts>(facts)};
+}
+
+Code readWholeFile(const File& file, std::string& content) {
+    content.clear();
+    return readAll(file, content);
+}
+
+// The file as it was before the write the record is of.
+Code putBack(const File& file, const UndoRecord& record, std::uint64_t length) {
+    Code code = writeAt(file, record.oldBytes, 0);
+    if (code == 0 && length > record.oldLength)
+        code = setLength(file, record.oldLength);
+    return code == 0 ? flush(file) : code;
+}
+
+// Puts the file back when it is in a state the recorded write can leave: unfinished, or also
+// finished for the write that has just failed.
+Code undo(const File& file, const UndoRecord& record, bool evenFinished) {
+    std::string content;
+    Code code = readWholeFile(file, content);
+    if (code != 0)
+        return code;
+    WriteState state = stateOf(record, content);
+    if (state == WriteState::Unfinished || (evenFinished && state == WriteState::Finished))
+        return putBack(file, record, content.size());
+    return 0;
+}
+
+// The record reaches its own name only once it is whole and on the disk.
+Code keepRecord(const Target& target, const UndoRecord& record) {
+    auto made = temporaryBeside(target.real, nullptr);
+    if (auto* code = std::get_if<Code>(&made))
+        return *code;
+    Temporary& temporary = std::get<Temporary>(made);
+    Code code = writeAt(temporary.file, encodeUndoRecord(record), 0);
+    if (code == 0)
+        code = flush(temporary.file);
+    if (code == 0)
+        code = moveOver(temporary, undoRecordPath(target.real));
+    if (code != 0)
+        discard(temporary);
+    else
+        syncFolder(folderOf(target.real));
+    return code;
+}
+
+// Where the folder takes no new file or has no room for one, the write goes ahead without a
+// record; a failure still puts it back at once.
+std::variant<bool, Code> recordFirst(const Target& target, const UndoRecord& record) {
+    Code code = keepRecord(target, record);
+    if (code == 0 || takesNoNewFile(code) || noRoomLeft(code))
+        return code == 0;
+    return code;
+}
+
+// The end of a recorded write that went as far as code says: on the disk and the record
+// dropped (should that fail, the next run finds the finished write and drops it then), or
+// the file put back, the record gone, and the failure said.
+std::optional<FileError> settle(Code code, const Target& target, const Locked& locked,
+                                const UndoRecord& record, bool recorded) {
+    if (code == 0 && (code = flush(locked.file)) == 0) {
+        if (recorded && removeIfFree(undoRecordPath(target.real)) == 0)
+            syncFolder(folderOf(target.real));
+        return std::nullopt;
+    }
+    if (undo(locked.file, record, true) == 0 && recorded)
+        removeIfFree(undoRecordPath(target.real));
+    return target.failed(FilePlace::File, code);
+}
+
+std::optional<FileError> recordedWrite(const Target& target, const Locked& locked,
+                                       const UndoRecord& record) {
+    auto recorded = recordFirst(target, record);
+    if (auto* code = std::get_if<Code>(&recorded))
+        return target.failed(FilePlace::Folder, *code);
+    Code code = 0;
+    if (record.write == UndoRecord::Write::Append) {
+        code = writeAt(locked.file, record.newBytes, record.oldLength);
+    } else if ((code = writeAt(locked.file, record.newBytes, 0)) == 0 &&
+               record.newBytes.size() < record.oldLength) {
+        code = setLength(locked.file, record.newBytes.size());
+    }
+    return settle(code, target, locked, record, std::get<bool>(recorded));
+}
+
+std::variant<Written, GoRound, FileError> append(const Target& target, const Locked& locked,
+                                                 std::string_view bytes) {
+    UndoRecord record{UndoRecord::Write::Append, locked.facts.identity, locked.facts.length, "",
+                      std::string(bytes)};
+    if (auto error = recordedWrite(target, locked, record))
+        return *error;
+    // A copy that replaced the file meanwhile took the lines away with the old one: write
+    // them again. Only a name known to lead elsewhere, or nowhere, says so.
+    auto named = identityOf(target.real);
+    auto* code = std::get_if<Code>(&named);
+    if (code ? isMissing(*code) : std::get<Identity>(named) != locked.facts.identity)
+        return GoRound{};
+    return Written{};
+}
+
+std::optional<FileError> writeInPlace(const Target& target, const Locked& locked,
+                                      std::string_view bytes) {
+    UndoRecord record{UndoRecord::Write::InPlace, locked.facts.identity, 0, "", std::string(bytes)};
+    Code code = readWholeFile(locked.file, record.oldBytes);
+    record.oldLength = record.oldBytes.size();
+    // The room first, so that a full disk fails before a byte changes.
+    if (code == 0 && bytes.size() > record.oldLength)
+        code = reserve(locked.file, bytes.size());
+    if (code != 0)
+        return target.failed(FilePlace::File, code);
+    return recordedWrite(target, locked, record);
+}
+
+// A file with a name of its own, on the disk, moved over the old one.
+std::variant<Written, GoRound, FileError> renameOver(const Target& target, Locked& locked,
+                                                     std::string_view bytes) {
+    auto made = temporaryBeside(target.real, &locked.file);
+    if (auto* code = std::get_if<Code>(&made)) {
+        if (!takesNoNewFile(*code))
+            return target.failed(FilePlace::Folder, *code);
+        if (auto error = writeInPlace(target, locked, bytes))
+            return *error;
+        return Written{};
+    }
+    Temporary& temporary = std::get<Temporary>(made);
+    Code code = writeAt(temporary.file, bytes, 0);
+    if (code == 0)
+        code = flush(temporary.file);
+    if (code == 0)
+        code = replaceLocked(temporary, target.real, locked.file);
+    if (code == 0) {
+        syncFolder(folderOf(target.real)); // the lines are in place; this only hastens the name
+        return Written{};
+    }
+    discard(temporary);
+    if (heldElsewhere(code))
+        return GoRound{true};
+    return target.failed(FilePlace::File, code);
+}
+
+// Clears away what killed runs left: the file put back as far as an unfinished write of the
+// program's changed it, the record dropped, the program's temporary files that no run holds
+// removed. Anything else beside the file, and any other change to it, stays as it is.
+std::optional<FileError> recoverLocked(const Target& target, const Locked& locked) {
+    const fs::path recordPath = undoRecordPath(target.real);
+    auto opened = openForReading(recordPath);
+    if (auto* code = std::get_if<Code>(&opened); code && !isMissing(*code))
+        return target.failed(FilePlace::File, *code);
+    if (auto* recordFile = std::get_if<File>(&opened)) {
+        std::string bytes;
+        Code code = readAll(*recordFile, bytes);
+        std::optional<UndoRecord> record = decodeUndoRecord(bytes);
+        if (code == 0 && record && record->file == locked.facts.identity)
+            code = undo(locked.file, *record, false);
+        if (code != 0)
+            return target.failed(FilePlace::File, code);
+        recordFile->close();
+        removeIfFree(recordPath);
+    }
+    std::error_code error;
+    for (fs::directory_iterator entry(folderOf(target.real), error), end; !error && entry != end;
+         entry.increment(error))
+        if (isTemporaryOf(entry->path(), target.real))
+            removeIfFree(entry->path());
+    return std::nullopt;
+}
+
+std::variant<Written, GoRound, FileError> writeOnce(const Target& target, std::string_view bytes,
+                                                    Mode mode, bool inPlace) {
+    auto opened = openLocked(target);
+    if (std::holds_alternative<Device>(opened)) {
+        if (Code code = writeThrough(target.real, bytes))
+            return target.failed(FilePlace::File, code);
+        return Written{};
+    }
+    if (auto* again = std::get_if<GoRound>(&opened))
+        return *again;
+    if (auto* error = std::get_if<FileError>(&opened))
+        return *error;
+    Locked& locked = std::get<Locked>(opened);
+    if (auto error = recoverLocked(target, locked))
+        return *error;
+    if (mode == Mode::Append)
+        return append(target, locked, bytes);
+    if (!inPlace && locked.facts.links == 1)
+        return renameOver(target, locked, bytes);
+    if (auto error = writeInPlace(target, locked, bytes))
+        return *error;
+    return Written{};
+}
+
+std::optional<FileError> writeDurably(const fs::path& path, std::string_view bytes, Mode mode) {
+    prepareForWriting();
+    auto followed = followLinks(path);
+    if (auto* code = std::get_if<Code>(&followed))
+        return failure(path, FilePlace::File, *code);
+    const Target target{path, std::get<fs::path>(followed)};
+    bool inPlace = false;
+    for (int turn = 0; turn < turnsAtMost; ++turn) {
+        auto outcome = writeOnce(target, bytes, mode, inPlace);
+        if (auto* error = std::get_if<FileError>(&outcome))
+            return *error;
+        if (std::holds_alternative<Written>(outcome))
+            return std::nullopt;
+        inPlace = inPlace || std::get<GoRound>(outcome).inPlace;
+    }
+    return failure(path, FilePlace::File, busy());
+}
+
+} // namespace
+
+std::optional<FileError> appendDurably(const fs::path& path, std::string_view bytes) {
+    return writeDurably(path, bytes, Mode::Append);
+}
+
+std::optional<FileError> replaceDurably(const fs::path& path, std::string_view bytes) {
+    return writeDurably(path, bytes, Mode::Replace);
+}
+
+std::variant<std::string, FileError> readBeginning(const fs::path& path, std::size_t limit) {
+    auto opened = openForReading(path);
+    std::string content;
+    Code code = std::holds_alternative<Code>(opened)
+                    ? std::get<Code>(opened)
+                    : readAll(std::get<File>(opened), content, limit);
+    if (code != 0)
+        return failure(path, FilePlace::File, code);
+    return content;
+}
+
+std::optional<FileError> createIfMissing(const fs::path& path) {
+    auto followed = followLinks(path);
+    auto status = std::holds_alternative<Code>(followed)
+                      ? Result<NameStatus>(std::get<Code>(followed))
+                      : statusOf(std::get<fs::path>(followed));
+    if (auto* code = std::get_if<Code>(&status))
+        return failure(path, FilePlace::Folder, *code);
+    const Kind kind = std::get<NameStatus>(status).kind;
+    if (kind == Kind::Folder)
+        return plainFailure(path, FileProblem::FolderInTheWay);
+    if (kind != Kind::Missing)
+        return std::nullopt;
+    if (Code code = createEmpty(std::get<fs::path>(followed)))
+        return failure(path, FilePlace::Folder, code);
+    return std::nullopt;
+}
+
+std::optional<FileError> recoverInterruptedWrite(const fs::path& path) {
+    auto followed = followLinks(path);
+    if (std::holds_alternative<Code>(followed))
+        return std::nullopt;
+    const Target target{path, std::get<fs::path>(followed)};
+    for (int turn = 0; turn < turnsAtMost; ++turn) {
+        auto opened = openLocked(target);
+        if (auto* locked = std::get_if<Locked>(&opened))
+            return recoverLocked(target, *locked);
+        // A file that cannot be written now was not written by a run either; the next run
+        // says what keeps it from being written.
+        if (!std::holds_alternative<GoRound>(opened))
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace numir

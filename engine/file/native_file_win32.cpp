@@ -1,0 +1,303 @@
+// Windows side of native_file.h, with the wide names so that folders with Japanese names work
+// whatever the code page. A temporary file is held without delete sharing until it is moved
+// through its own handle, so that no other copy's clean-up can remove it in flight.
+#include "native_file.h"
+
+#include <random>
+#include <vector>
+#include <windows.h>
+
+namespace numir {
+
+FileProblem problemFromSystemCode(int code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return FileProblem::NoPermission;
+    case ERROR_WRITE_PROTECT:
+        return FileProblem::ReadOnly;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return FileProblem::DiskFull;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+    case ERROR_BUSY:
+        return FileProblem::InUse;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return FileProblem::FolderMissing;
+    case ERROR_DIRECTORY:
+        return FileProblem::FolderInTheWay;
+    default:
+        return FileProblem::Other;
+    }
+}
+
+namespace native {
+namespace {
+
+constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE handleOf(const File& file) {
+    return reinterpret_cast<HANDLE>(file.handle());
+}
+
+Code lastError() {
+    return static_cast<Code>(GetLastError());
+}
+
+Result<File> created(const fs::path& path, DWORD access, DWORD sharing, DWORD disposition,
+                     DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+    HANDLE handle =
+        CreateFileW(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return lastError();
+    return File(reinterpret_cast<std::intptr_t>(handle));
+}
+
+Code succeeded(BOOL done) {
+    return done ? 0 : lastError();
+}
+
+OVERLAPPED at(std::uint64_t offset) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return where;
+}
+
+Result<BY_HANDLE_FILE_INFORMATION> informationOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info))
+        return lastError();
+    return info;
+}
+
+Identity identityIn(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber,
+            (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+Code deleteThrough(HANDLE handle) {
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    return succeeded(
+        SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose));
+}
+
+} // namespace
+
+Code File::close() {
+    if (!*this)
+        return 0;
+    Code code = CloseHandle(handleOf(*this)) ? 0 : lastError();
+    handle_ = invalid;
+    return code;
+}
+
+void prepareForWriting() {}
+
+Result<fs::path> followLinks(const fs::path& path) {
+    return path; // the system follows them
+}
+
+Result<NameStatus> statusOf(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? Result<NameStatus>(NameStatus{})
+                                                      : lastError();
+    return NameStatus{attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Folder : Kind::Regular,
+                      (attributes & FILE_ATTRIBUTE_READONLY) != 0};
+}
+
+Code createEmpty(const fs::path& path) {
+    auto made = created(path, GENERIC_WRITE, shareAll, CREATE_NEW);
+    if (auto* code = std::get_if<Code>(&made))
+        return *code == ERROR_FILE_EXISTS ? 0 : *code;
+    return flush(std::get<File>(made));
+}
+
+Result<File> openForReading(const fs::path& path) {
+    return created(path, GENERIC_READ, shareAll, OPEN_EXISTING);
+}
+
+Result<File> openForWriting(const fs::path& path) {
+    return created(path, GENERIC_READ | GENERIC_WRITE, shareAll, OPEN_EXISTING);
+}
+
+// Every copy locks the same byte far past any real end, so readers are never held up.
+Code lock(const File& file) {
+    OVERLAPPED where = at(std::uint64_t{0x40000000} << 32);
+    return succeeded(LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where));
+}
+
+Result<Facts> factsOf(const File& file) {
+    auto info = informationOf(handleOf(file));
+    if (auto* code = std::get_if<Code>(&info))
+        return *code;
+    const auto& known = std::get<BY_HANDLE_FILE_INFORMATION>(info);
+    return Facts{identityIn(known), known.nNumberOfLinks,
+                 (std::uint64_t{known.nFileSizeHigh} << 32) | known.nFileSizeLow};
+}
+
+Result<Identity> identityOf(const fs::path& path) {
+    // No access asked for, so that no other program's sharing can refuse the look.
+    auto named = created(path, 0, shareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (auto* code = std::get_if<Code>(&named))
+        return *code;
+    auto info = informationOf(handleOf(std::get<File>(named)));
+    if (auto* code = std::get_if<Code>(&info))
+        return *code;
+    return identityIn(std::get<BY_HANDLE_FILE_INFORMATION>(info));
+}
+
+Code readAll(const File& file, std::string& content, std::size_t limit) {
+    std::vector<char> buffer(1 << 16);
+    for (std::uint64_t offset = 0; content.size() < limit;) {
+        OVERLAPPED where = at(offset);
+        DWORD got = 0;
+        const auto wanted = static_cast<DWORD>(std::min(buffer.size(), limit - content.size()));
+        if (!ReadFile(handleOf(file), buffer.data(), wanted, &got, &where))
+            return GetLastError() == ERROR_HANDLE_EOF ? 0 : lastError();
+        if (got == 0)
+            return 0;
+        content.append(buffer.data(), got);
+        offset += got;
+    }
+    return 0;
+}
+
+Code writeAt(const File& file, std::string_view bytes, std::uint64_t offset) {
+    while (!bytes.empty()) {
+        OVERLAPPED where = at(offset);
+        DWORD written = 0;
+        if (!WriteFile(handleOf(file), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       &where))
+            return lastError();
+        if (written == 0)
+            return ERROR_WRITE_FAULT;
+        bytes.remove_prefix(written);
+        offset += written;
+    }
+    return 0;
+}
+
+Code setLength(const File& file, std::uint64_t length) {
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+    return succeeded(
+        SetFileInformationByHandle(handleOf(file), FileEndOfFileInfo, &end, sizeof end));
+}
+
+Code reserve(const File&, std::uint64_t) {
+    return 0;
+}
+
+Code flush(const File& file) {
+    return succeeded(FlushFileBuffers(handleOf(file)));
+}
+
+Code writeThrough(const fs::path&, std::string_view) {
+    return ERROR_NOT_SUPPORTED; // statusOf never says Other here
+}
+
+Result<Temporary> temporaryBeside(const fs::path& target, const File* like) {
+    static constexpr char letters[] =
+        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::random_device source;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string random;
+        for (std::size_t i = 0; i < temporaryRandomLength; ++i)
+            random += letters[source() % (sizeof letters - 1)];
+        fs::path name = temporaryName(target, random);
+        // Read sharing only: nobody can remove or rename it until it is moved.
+        auto made =
+            created(name, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW);
+        if (auto* code = std::get_if<Code>(&made)) {
+            if (*code == ERROR_FILE_EXISTS)
+                continue;
+            return *code;
+        }
+        Temporary temporary{std::move(std::get<File>(made)), name};
+        auto info = like ? informationOf(handleOf(*like)) : Result<BY_HANDLE_FILE_INFORMATION>(0);
+        if (auto* known = std::get_if<BY_HANDLE_FILE_INFORMATION>(&info)) {
+            FILE_BASIC_INFO basic{};
+            basic.FileAttributes = known->dwFileAttributes &
+                                   (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+            if (basic.FileAttributes != 0)
+                SetFileInformationByHandle(handleOf(temporary.file), FileBasicInfo, &basic,
+                                           sizeof basic);
+        }
+        return temporary;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+Code moveOver(Temporary& temporary, const fs::path& destination) {
+    const std::wstring name = fs::absolute(destination).wstring();
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    rename->FileName[name.size()] = L'\0';
+    Code code = succeeded(SetFileInformationByHandle(handleOf(temporary.file), FileRenameInfo,
+                                                     rename, static_cast<DWORD>(buffer.size())));
+    if (code == 0)
+        code = flush(temporary.file);
+    if (Code closed = temporary.file.close(); code == 0)
+        code = closed;
+    return code;
+}
+
+// Windows refuses to replace a file that has a handle open, the lock's included. Whoever gets
+// the lock next sees the new file, or the old one still named when the move is refused.
+Code replaceLocked(Temporary& temporary, const fs::path& target, File& locked) {
+    locked.close();
+    return moveOver(temporary, target);
+}
+
+Code discard(Temporary& temporary) {
+    if (temporary.file && deleteThrough(handleOf(temporary.file)) == 0)
+        return temporary.file.close();
+    temporary.file.close();
+    return removeIfFree(temporary.name);
+}
+
+// Opened for deletion only where no run holds it: a temporary file in flight refuses this.
+Code removeIfFree(const fs::path& path) {
+    auto opened = created(path, DELETE, shareAll, OPEN_EXISTING);
+    if (auto* code = std::get_if<Code>(&opened))
+        return *code == ERROR_FILE_NOT_FOUND ? 0 : *code;
+    return deleteThrough(handleOf(std::get<File>(opened)));
+}
+
+Code syncFolder(const fs::path&) {
+    return 0; // a move through the handle is flushed with the file
+}
+
+bool takesNoNewFile(Code code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT;
+}
+
+bool noRoomLeft(Code code) {
+    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
+}
+
+bool isMissing(Code code) {
+    return code == ERROR_FILE_NOT_FOUND;
+}
+
+bool heldElsewhere(Code code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+}
+
+Code busy() {
+    return ERROR_BUSY;
+}
+
+} // namespace native
+} // namespace numir
