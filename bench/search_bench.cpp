@@ -1,17 +1,15 @@
-// How long the window stays frozen: counting the passing combinations, and whole runs of the
-// slowest settings found for each preset, over 100 seeds each (each repetition is a new seed),
-// the hardest with one thread and with every logical processor.
-#include "candidate_search.h"
-#include "first_picks.h"
+// How long the window stays busy: counting the passing combinations, and whole runs of the
+// hardest settings found over 1,000 seeds, of the slowest found for each preset and of runs
+// above the sampled sizes over 100 seeds each.
+#include "file/prediction_file.h"
 #include "input_validation.h"
+#include "search/candidate_search.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
-#include <limits>
 #include <map>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -46,52 +44,42 @@ void CountPassing(benchmark::State& state, Narrow narrow) {
 BENCHMARK_CAPTURE(CountPassing, NoFilters, Narrow{500, 190, 0, 0, 0, 0, nullptr});
 BENCHMARK_CAPTURE(CountPassing, Narrow, Narrow{200, 60, 1, 2, 43, 42, U"000000000003"});
 
-// Validation, the search and the file, as one press of Start; a new seed every time. The
-// screening path is the fastest this processor runs, and the threads every logical
-// processor, unless a row names them.
-void WholeRun(benchmark::State& state, Narrow narrow, ScreenPath screen = fastestScreenPath(),
-              int threads = 0) {
+// What keeps the window busy for one press of Start: the passing combinations counted,
+// validation and the search, and with the file also the one write of the lines (which waits
+// for the disk). Each repetition is a new seed, 1, 2, 3, ... for each row, so the figures can
+// be reproduced.
+void WholeRun(benchmark::State& state, Narrow narrow, bool withFile = false) {
     PredictionSettings settings = settingsOf(narrow);
-    auto path = std::filesystem::temp_directory_path() / "numir-bench.txt";
-    // Each repetition calls this anew: a counter across them gives every one its own seed,
-    // 1, 2, 3, ... for each setting, path and thread count, so the figures can be reproduced
-    // and rows that differ only in threads run the same seeds.
-    static std::map<std::tuple<const char32_t*, ScreenPath, int>, std::uint64_t> repetitions;
-    ClockSeededRandom random(++repetitions[{narrow.previousDraw, screen, threads}] * 1000 +
-                             narrow.target);
+    const PredictionFile file(std::filesystem::temp_directory_path() / "numir-bench.txt");
+    static std::map<std::pair<const char32_t*, bool>, std::uint64_t> repetitions;
+    ClockSeededRandom random(++repetitions[{narrow.previousDraw, withFile}] * 1000 +
+                             static_cast<std::uint64_t>(narrow.target));
     double attempts = 0, stopped = 0;
     for (auto _ : state) {
-        if (validate(settings)) {
+        const PassingSet passing(settings);
+        if (validate(settings, passing.counts())) {
             state.SkipWithError("refused");
             break;
         }
-        PredictionFile file(path);
-        file.openForRun(false);
-        auto outcome = CandidateSearch(settings, std::numeric_limits<std::int32_t>::max(), screen,
-                                       SearchThreads{threads})
-                           .run(file, random);
-        if (auto* done = std::get_if<std::string>(&outcome))
-            attempts += std::stod(done->substr(std::string(" 予想を書込みました。 ").size()));
-        else if (auto* stop = std::get_if<SearchStopped>(&outcome))
+        SearchOutcome outcome = searchCandidates(settings, passing, random);
+        if (auto* done = std::get_if<SearchFinished>(&outcome)) {
+            attempts += done->attempts;
+            if (withFile && file.write(done->lines, false))
+                state.SkipWithError("not written");
+        } else if (auto* stop = std::get_if<SearchStopped>(&outcome)) {
             attempts += stop->attempts, stopped += 1;
-        else
-            state.SkipWithError("run failed");
+        } else {
+            state.SkipWithError("limit reached");
+        }
     }
     state.counters["attempts"] = benchmark::Counter(attempts, benchmark::Counter::kAvgIterations);
     state.counters["stopped"] = benchmark::Counter(stopped, benchmark::Counter::kAvgIterations);
-    std::filesystem::remove(path);
+    std::filesystem::remove(file.path());
 }
 
 double slowest(const std::vector<double>& v) {
     return *std::max_element(v.begin(), v.end());
 }
-
-#define NARROW_RUN(name, ...)                                                                      \
-    BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__})                                         \
-        ->Unit(benchmark::kMillisecond)                                                            \
-        ->Iterations(1)                                                                            \
-        ->Repetitions(100)                                                                         \
-        ->ComputeStatistics("max", slowest)
 
 // NUMIR_BENCH_SEEDS=N takes N seeds instead of 1,000 for the hardest runs, for a quick look.
 int hardestSeeds() {
@@ -99,35 +87,33 @@ int hardestSeeds() {
     return seeds ? std::atoi(seeds) : 1000;
 }
 
-// The hardest settings found for 500 and 200 lines, 1,000 seeds on each screening path, with
-// one thread (_1T) and with every logical processor (_AllT) on the same seeds.
-#define HARDEST_RUN(name, path, threads, ...)                                                      \
-    BENCHMARK_CAPTURE(WholeRun, name, Narrow{__VA_ARGS__}, ScreenPath::path, threads)              \
-        ->Unit(benchmark::kMillisecond)                                                            \
+#define RUNS(name, seeds, ...)                                                                     \
+    BENCHMARK_CAPTURE(WholeRun, name, __VA_ARGS__)                                                 \
+        ->Unit(benchmark::kMicrosecond)                                                            \
         ->Iterations(1)                                                                            \
-        ->Repetitions(hardestSeeds())                                                              \
+        ->Repetitions(seeds)                                                                       \
         ->ComputeStatistics("max", slowest)
-#define HARDEST_RUNS(path)                                                                         \
-    HARDEST_RUN(Hardest500_##path##_1T, path, 1, 500, 190, 1, 2, 33, 36, U"000000001000");         \
-    HARDEST_RUN(Hardest500_##path##_AllT, path, 0, 500, 190, 1, 2, 33, 36, U"000000001000");       \
-    HARDEST_RUN(Hardest200_##path##_1T, path, 1, 200, 60, 1, 2, 32, 42, U"000000000300");          \
-    HARDEST_RUN(Hardest200_##path##_AllT, path, 0, 200, 60, 1, 2, 32, 42, U"000000000300")
 
-HARDEST_RUNS(Avx2);
-HARDEST_RUNS(Sse2);
-HARDEST_RUNS(Portable);
-
-NARROW_RUN(Plain500, 500, 190, 0, 0, 0, 0, nullptr);
-NARROW_RUN(Old500, 500, 190, 1, 2, 38, 37, U"013940414243");
-NARROW_RUN(Issue100, 100, 30, 1, 2, 43, 42, U"000000000003");
-NARROW_RUN(Slow5, 5, 1, 1, 3, 43, 42, U"000000004202");
-NARROW_RUN(Slow10, 10, 3, 1, 2, 43, 41, U"000000004303");
-NARROW_RUN(Slow20, 20, 6, 1, 3, 43, 42, U"000000004302");
-NARROW_RUN(Slow30, 30, 8, 1, 2, 43, 41, U"000000004103");
-NARROW_RUN(Slow50, 50, 15, 1, 3, 43, 42, U"000000000200");
-NARROW_RUN(Slow100, 100, 30, 1, 3, 43, 41, U"000000004302");
-NARROW_RUN(Slow200, 200, 60, 2, 1, 36, 42, U"043600000000");
-NARROW_RUN(Slow500, 500, 190, 3, 2, 0, 40, U"070000000000");
+// The hardest settings found for 500 and 200 lines, and the first once more with the file.
+RUNS(Hardest500, hardestSeeds(), Narrow{500, 190, 1, 2, 33, 36, U"000000001000"});
+RUNS(Hardest200, hardestSeeds(), Narrow{200, 60, 1, 2, 32, 42, U"000000000300"});
+RUNS(Hardest500_WithFile, 100, Narrow{500, 190, 1, 2, 33, 36, U"000000001000"}, true);
+// The most combinations that are still sampled, and the fewest that are not: the slowest runs
+// of either kind.
+RUNS(LargestSampled500, 100, Narrow{500, 190, 27, 0, 28, 12, U"003000000005"});
+RUNS(SmallestPlain500, 100, Narrow{500, 190, 0, 29, 7, 0, U"004300000200"});
+// The slowest settings found for each preset, and runs above the sampled sizes.
+RUNS(Plain500, 100, Narrow{500, 190, 0, 0, 0, 0, nullptr});
+RUNS(Old500, 100, Narrow{500, 190, 1, 2, 38, 37, U"013940414243"});
+RUNS(Issue100, 100, Narrow{100, 30, 1, 2, 43, 42, U"000000000003"});
+RUNS(Slow5, 100, Narrow{5, 1, 1, 3, 43, 42, U"000000004202"});
+RUNS(Slow10, 100, Narrow{10, 3, 1, 2, 43, 41, U"000000004303"});
+RUNS(Slow20, 100, Narrow{20, 6, 1, 3, 43, 42, U"000000004302"});
+RUNS(Slow30, 100, Narrow{30, 8, 1, 2, 43, 41, U"000000004103"});
+RUNS(Slow50, 100, Narrow{50, 15, 1, 3, 43, 42, U"000000000200"});
+RUNS(Slow100, 100, Narrow{100, 30, 1, 3, 43, 41, U"000000004302"});
+RUNS(Slow200, 100, Narrow{200, 60, 2, 1, 36, 42, U"043600000000"});
+RUNS(Slow500, 100, Narrow{500, 190, 3, 2, 0, 40, U"070000000000"});
 
 } // namespace
 

@@ -1,7 +1,5 @@
 #include "input_validation.h"
 
-#include "passing_set.h"
-
 namespace numir {
 namespace {
 
@@ -83,19 +81,19 @@ std::optional<InputError> checkSatisfiable(const PredictionSettings& settings) {
     return std::nullopt;
 }
 
-std::optional<InputError> checkCountReachable(const PredictionSettings& settings) {
-    PassingCounts counts = PassingSet(settings).counts();
+std::optional<InputError> checkCountReachable(const PredictionSettings& settings,
+                                              PassingCounts counts) {
     if (reachableLines(counts, settings.oddSumQuota) < settings.targetCount)
         return InputError::CountPreset;
     return std::nullopt;
 }
 
-std::optional<InputError> validate(const PredictionSettings& settings) {
+std::optional<InputError> validate(const PredictionSettings& settings, PassingCounts counts) {
     if (auto error = checkTypedRanges(settings))
         return error;
     if (auto error = checkSatisfiable(settings))
         return error;
-    return checkCountReachable(settings);
+    return checkCountReachable(settings, counts);
 }
 
 } // namespace numir

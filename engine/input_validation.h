@@ -2,6 +2,7 @@
 // field at fault. Showing the message is left to the window.
 #pragma once
 
+#include "passing_set.h"
 #include "prediction_settings.h"
 
 #include <optional>
@@ -23,9 +24,10 @@ std::optional<InputError> checkSatisfiable(const PredictionSettings& settings);
 
 // Refuses a preset larger than the lines the filters leave a run: every even line and odd
 // ones up to the quota. Only meaningful once the checks above have passed.
-std::optional<InputError> checkCountReachable(const PredictionSettings& settings);
+std::optional<InputError> checkCountReachable(const PredictionSettings& settings,
+                                              PassingCounts counts);
 
-// All of the above, in that order.
-std::optional<InputError> validate(const PredictionSettings& settings);
+// All of the above, in that order; counts are the settings' own passing counts.
+std::optional<InputError> validate(const PredictionSettings& settings, PassingCounts counts);
 
 } // namespace numir

@@ -1,6 +1,7 @@
 #include "passing_set.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace numir {
 
@@ -18,38 +19,43 @@ PassingSet::PassingSet(const PredictionSettings& settings) {
         if ((rules.excluded & numberBit(n)) == 0)
             allowed_ |= numberBit(n);
         weight_[static_cast<std::size_t>(n)] = rules.previousDrawWeight(n);
+        if (weight_[static_cast<std::size_t>(n)] < 2)
+            withWeight_[static_cast<std::size_t>(weight_[static_cast<std::size_t>(n)])] |=
+                numberBit(n);
     }
     if ((required_ & ~allowed_) != 0)
         impossible_ = true;
 
-    // ways[from][picks][shared][sum], built from the top number down.
-    cumulative_.assign(index(45, 0, 0, 0), 0);
-    cumulative_[index(44, 0, 0, 0)] = 1;
+    // ways[from][picks][shared][sum], built from the top number down: a level is the one above
+    // (unless its number must be taken) plus, where its number may be taken, the rows of one
+    // pick fewer shifted by the number. Whole rows at a time, which the compiler does best.
+    constexpr std::size_t row = maxSum + 1, level = 7 * sharedLevels * row;
+    cumulative_.assign(45 * level, 0);
+    cumulative_[44 * level] = 1;
     for (int from = 43; from >= 1; --from) {
-        const bool mayTake = (allowed_ & numberBit(from)) != 0;
-        const bool mustTake = (required_ & numberBit(from)) != 0;
-        const int weight = weight_[static_cast<std::size_t>(from)];
-        for (int picks = 0; picks <= 6; ++picks)
-            for (int shared = 0; shared < sharedLevels; ++shared)
-                for (int sum = 0; sum <= maxSum; ++sum) {
-                    std::int32_t total =
-                        mustTake ? 0 : cumulative_[index(from + 1, picks, shared, sum)];
-                    cumulative_[index(from, picks, shared, sum)] = total;
-                }
-        if (!mayTake)
+        std::int32_t* here = cumulative_.data() + static_cast<std::size_t>(from) * level;
+        const std::int32_t* above = here + level;
+        if ((required_ & numberBit(from)) == 0)
+            std::copy(above, above + level, here);
+        if ((allowed_ & numberBit(from)) == 0)
             continue;
+        const int weight = weight_[static_cast<std::size_t>(from)];
         for (int picks = 1; picks <= 6; ++picks)
             for (int restShared = 0; restShared < sharedLevels; ++restShared) {
-                int shared = std::min(restShared + weight, sharedLevels - 1);
+                const int shared = restShared + weight;
+                if (shared >= sharedLevels)
+                    continue;
+                std::int32_t* to =
+                    here + static_cast<std::size_t>(picks * sharedLevels + shared) * row;
+                const std::int32_t* rest =
+                    above + static_cast<std::size_t>((picks - 1) * sharedLevels + restShared) * row;
                 for (int sum = from; sum <= maxSum; ++sum)
-                    cumulative_[index(from, picks, shared, sum)] +=
-                        cumulative_[index(from + 1, picks - 1, restShared, sum - from)];
+                    to[sum] += rest[sum - from];
             }
     }
     // Until now the table held the ways for each exact sum; make it cumulative.
-    for (std::size_t row = 0; row < cumulative_.size(); row += maxSum + 1)
-        for (std::size_t sum = 1; sum <= maxSum; ++sum)
-            cumulative_[row + sum] += cumulative_[row + sum - 1];
+    for (auto start = cumulative_.begin(); start != cumulative_.end(); start += row)
+        std::partial_sum(start, start + row, start);
 
     if (impossible_)
         return;
@@ -89,8 +95,16 @@ std::optional<std::vector<NumberMask>> PassingSet::list(std::int64_t limit) cons
 // work grows with the number of passing combinations, not with all of them.
 void PassingSet::walk(int from, int picks, int shared, int sum, NumberMask chosen,
                       std::vector<NumberMask>& out) const {
-    if (picks == 0) {
-        out.push_back(chosen);
+    if (picks == 1) { // most of the walk ends here, so the last number is found without the table
+        const NumberMask toCome = required_ & ~(numberBit(from) - 1);
+        const int wanted = sharedWanted_ - shared;
+        const int first = std::max(from, lowestSum - sum), last = std::min(43, highestSum - sum);
+        NumberMask candidates = 0;
+        if (first <= last && wanted >= 0 && wanted < 2 && (toCome & (toCome - 1)) == 0)
+            candidates = allowed_ & ((numberBit(last) << 1) - numberBit(first)) &
+                         withWeight_[static_cast<std::size_t>(wanted)] & (toCome ? toCome : ~0ull);
+        for (; candidates != 0; candidates &= candidates - 1)
+            out.push_back(chosen | (candidates & ~(candidates - 1)));
         return;
     }
     for (int n = from; n <= 43; ++n) {

@@ -32,8 +32,9 @@ class PassingSet {
 
   private:
     static constexpr int maxSum = highestSum; // no larger sum is ever asked for
-    // Numbers shared with the previous draw, capped at 2 ("two or more").
-    static constexpr int sharedLevels = 3;
+    // Numbers shared with the previous draw, 0 or 1: a combination that shares more never
+    // passes, and leaving it out keeps the table small enough for the heap to reuse.
+    static constexpr int sharedLevels = 2;
 
     std::size_t index(int from, int picks, int shared, int sum) const;
     // Ways to pick `picks` numbers from from..43 sharing exactly `shared` with the previous
@@ -42,9 +43,10 @@ class PassingSet {
     void walk(int from, int picks, int shared, int sum, NumberMask chosen,
               std::vector<NumberMask>& out) const;
 
-    NumberMask allowed_ = 0;       // numbers a passing combination may hold
-    NumberMask required_ = 0;      // numbers it must hold
-    std::array<int, 44> weight_{}; // pieces of the previous draw equal to the number
+    NumberMask allowed_ = 0;                 // numbers a passing combination may hold
+    NumberMask required_ = 0;                // numbers it must hold
+    std::array<int, 44> weight_{};           // pieces of the previous draw equal to the number
+    std::array<NumberMask, 2> withWeight_{}; // the numbers of weight 0, and of weight 1
     int sharedWanted_ = 0;
     bool impossible_ = false;
     // Cumulative over the sum: ways with a sum of at most s.

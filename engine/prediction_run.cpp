@@ -2,13 +2,20 @@
 
 namespace numir {
 
-PredictionOutcome runPrediction(const PredictionSettings& settings, PredictionFile& file,
+PredictionOutcome runPrediction(const PredictionSettings& settings, const PredictionFile& file,
                                 RandomSource& random, std::int32_t attemptLimit) {
-    if (auto error = validate(settings))
+    const PassingSet passing(settings); // counted once, for validation and the search
+    if (auto error = validate(settings, passing.counts()))
         return *error;
-    file.openForRun(settings.append);
-    RunOutcome outcome = CandidateSearch(settings, attemptLimit).run(file, random);
-    return std::visit([](auto&& value) -> PredictionOutcome { return value; }, std::move(outcome));
+    SearchOutcome outcome = searchCandidates(settings, passing, random, attemptLimit);
+    if (auto* stopped = std::get_if<SearchStopped>(&outcome))
+        return *stopped;
+    if (auto* limit = std::get_if<AttemptLimitReached>(&outcome))
+        return *limit;
+    const SearchFinished& found = std::get<SearchFinished>(outcome);
+    if (auto error = file.write(found.lines, settings.append))
+        return *error;
+    return RunWritten{found.attempts};
 }
 
 } // namespace numir

@@ -10,6 +10,11 @@
 namespace numir {
 namespace {
 
+// The status line after a successful run, for the number of combinations drawn.
+std::string runReport(std::int32_t attempts) {
+    return " 予想を書込みました。 " + std::to_string(attempts) + "個の組合せから選出";
+}
+
 constexpr std::string_view launchErrorTitle = "起動エラー";
 constexpr std::string_view launchErrorPrompt = "メモ帳を起動できませんでした";
 constexpr std::string_view searchErrorTitle = "予想エラー";
@@ -104,7 +109,7 @@ void Form1::start() {
     }();
     std::visit(
         Overloaded{
-            [this](const std::string& report) { view_.setText("Text4", report); },
+            [this](RunWritten written) { view_.setText("Text4", runReport(written.attempts)); },
             [this](InputError error) { view_.showStop(inputErrorTitle, inputErrorPrompt(error)); },
             [this](const FileError& error) { showFileError(error); },
             [this](SearchStopped) { view_.showStop(searchErrorTitle, searchErrorPrompt); },

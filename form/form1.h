@@ -7,7 +7,7 @@
 #include "form_view.h"
 #include "file/prediction_file.h"
 #include "prediction_settings.h"
-#include "random_source.h"
+#include "random/random_source.h"
 
 #include <filesystem>
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Prints the pointer's picture as the X server shows it (XFixes), its size and a digest of
-its pixels, each time it changes, for SECONDS seconds, whichever program set it.
-Usage: cursor_watch.py SECONDS   (DISPLAY set)"""
+its pixels: once at the start, and again each time the server says the shown cursor changed,
+so that even a change of a millisecond is seen, whichever program made it. Runs for SECONDS
+seconds. Usage: cursor_watch.py SECONDS   (DISPLAY set)"""
 import ctypes
+import select
 import sys
 import time
 import zlib
@@ -19,25 +21,39 @@ def main(seconds):
     x11 = ctypes.CDLL("libX11.so.6")
     xfixes = ctypes.CDLL("libXfixes.so.3")
     x11.XOpenDisplay.restype = ctypes.c_void_p
+    for function in (x11.XPending, x11.XConnectionNumber, x11.XDefaultRootWindow):
+        function.argtypes = [ctypes.c_void_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
     xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
     xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p] + [ctypes.POINTER(ctypes.c_int)] * 2
+    xfixes.XFixesQueryExtension.argtypes = [ctypes.c_void_p] + [ctypes.POINTER(ctypes.c_int)] * 2
+    xfixes.XFixesSelectCursorInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong]
     display = x11.XOpenDisplay(None)
-    major, minor = ctypes.c_int(), ctypes.c_int()
-    if not display or not xfixes.XFixesQueryVersion(display, major, minor):
+    events, errors = ctypes.c_int(), ctypes.c_int()
+    if not display or not xfixes.XFixesQueryExtension(display, events, errors):
         sys.exit("no X display with XFixes")
-    last, deadline = None, time.monotonic() + seconds
-    while time.monotonic() < deadline:
+    xfixes.XFixesSelectCursorInput(display, x11.XDefaultRootWindow(display), 1)  # shown cursor
+
+    def picture():
         pointer = xfixes.XFixesGetCursorImage(display)
         image = pointer.contents
         count = image.width * image.height
         pixels = bytes(ctypes.cast(image.pixels, ctypes.POINTER(ctypes.c_ulong * count)).contents)
-        seen = f"{image.width}x{image.height}:{zlib.crc32(pixels):08x}"
         x11.XFree(pointer)
-        if seen != last:
+        return f"{image.width}x{image.height}:{zlib.crc32(pixels):08x}"
+
+    last, deadline, event = picture(), time.monotonic() + seconds, ctypes.create_string_buffer(192)
+    print(last, flush=True)
+    while time.monotonic() < deadline:
+        select.select([x11.XConnectionNumber(display)], [], [], 0.05)
+        changed = False
+        while x11.XPending(display):
+            x11.XNextEvent(display, event)
+            changed = changed or ctypes.c_int.from_buffer(event).value == events.value + 1
+        if changed and (seen := picture()) != last:
             print(seen, flush=True)
             last = seen
-        time.sleep(0.002)
 
 
 if __name__ == "__main__":

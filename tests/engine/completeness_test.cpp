@@ -80,7 +80,7 @@ TEST(PassingCounts, RefusalMatchesAPlainEnumerationForEveryPreset) {
                     continue;
                 s.targetCount = static_cast<std::int16_t>(target);
                 bool tooMany = target > reachable;
-                EXPECT_EQ(validate(s),
+                EXPECT_EQ(validate(s, passing.counts()),
                           tooMany ? std::optional(InputError::CountPreset) : std::nullopt);
                 (tooMany ? refusedForCount : passed) += 1;
             }

@@ -7,6 +7,7 @@
 #include "file/prediction_file.h"
 
 #include <string>
+#include <vector>
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -26,10 +27,11 @@ int main(int argc, char** argv) {
     ::getppid(); // marks, for a tracer, where start-up ends and the writing begins
 #endif
     for (int run = 0; run < runs; ++run) {
-        file.openForRun(mode == "append");
+        std::vector<std::string> written;
         for (int line = 0; line < lines; ++line)
-            file.writeLine(std::to_string(100000000000 + writer * 100000000LL + run * 1000 + line));
-        if (!std::holds_alternative<std::string>(file.finish(run + 1)))
+            written.push_back(
+                std::to_string(100000000000 + writer * 100000000LL + run * 1000 + line));
+        if (file.write(written, mode == "append"))
             return 3;
     }
     return 0;

@@ -5,7 +5,7 @@
 #include "desktop_services.h"
 #include "form1.h"
 #include "form_view.h"
-#include "random_source.h"
+#include "random/random_source.h"
 
 #include <QWidget>
 #include <memory>

@@ -7,7 +7,7 @@
 
 #include "form1.h"
 #include "form_view.h"
-#include "random_source.h"
+#include "random/random_source.h"
 
 #include <array>
 #include <windows.h>

@@ -2,7 +2,6 @@
 // D. E. Shaw, "Parallel random numbers: as easy as 1, 2, 3" (SC 2011), as their Random123
 // library defines it: four 32-bit words of output for a 128-bit counter under a 64-bit key,
 // ten rounds. It passes TestU01's BigCrush for any key, counting the counter up from zero.
-// The plain form; the vector forms that screen many attempts at once are first_picks'.
 #pragma once
 
 #include <array>
