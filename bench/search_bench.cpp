@@ -2,8 +2,8 @@
 // hardest settings found over 1,000 seeds, of the slowest found for each preset and of runs
 // above the sampled sizes over 100 seeds each.
 #include "file/prediction_file.h"
-#include "input_validation.h"
 #include "search/candidate_search.h"
+#include "settings/input_validation.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "file/prediction_file.h"
-#include "input_validation.h"
-#include "prediction_settings.h"
 #include "random/random_source.h"
 #include "search/candidate_search.h"
+#include "settings/input_validation.h"
+#include "settings/prediction_settings.h"
 
 #include <limits>
 #include <variant>

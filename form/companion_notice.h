@@ -10,9 +10,6 @@ namespace numir {
 
 inline constexpr const char* companionSettingsFileName = "velnor.ini";
 inline constexpr std::string_view companionMarkerLine = "support@velnor.example";
-inline constexpr const char* companionNoticeTitle = "オススメ";
-inline constexpr const char* companionNoticePrompt =
-    "数字選択式宝くじシート印刷ソフトと一緒に使ってね";
 
 // Creates the settings file empty when it is missing; the notice is due unless its first
 // line (ended by CR LF, LF or CR) is exactly the marker. The file belongs to the printing

@@ -2,26 +2,10 @@
 
 #include "companion_notice.h"
 #include "control_table.h"
-#include "file_error_text.h"
 #include "prediction_run.h"
-
-#include <array>
 
 namespace numir {
 namespace {
-
-// The status line after a successful run, for the number of combinations drawn.
-std::string runReport(std::int32_t attempts) {
-    return " 予想を書込みました。 " + std::to_string(attempts) + "個の組合せから選出";
-}
-
-constexpr std::string_view launchErrorTitle = "起動エラー";
-constexpr std::string_view launchErrorPrompt = "メモ帳を起動できませんでした";
-constexpr std::string_view searchErrorTitle = "予想エラー";
-constexpr std::string_view searchErrorPrompt =
-    "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください";
-
-constexpr std::array<const char*, 4> commandButtons{"Command1", "Command2", "Command3", "Command4"};
 
 // All four buttons are disabled while a command works, and enabled again on every way out.
 class BusyState {
@@ -33,7 +17,7 @@ class BusyState {
 
   private:
     void setAll(bool enabled) {
-        for (const char* button : commandButtons)
+        for (Control button : commandButtons)
             view_.setEnabled(button, enabled);
     }
     FormView& view_;
@@ -62,43 +46,36 @@ Form1::Form1(FormView& view, RandomSource& random, std::filesystem::path folder)
 
 void Form1::load() {
     if (companionNoticeDue(folder_ / companionSettingsFileName))
-        view_.showStop(companionNoticeTitle, companionNoticePrompt);
+        show(texts::companionNotice());
     restoreStartState();
     // So that the Notepad button always finds a file.
     if (auto error = predictionFile_.ensureExists())
-        showFileError(*error);
+        show(texts::fileError(*error));
 }
 
 void Form1::restoreStartState() {
-    for (const char* name : {"Text1", "Text2", "Text3", "Text5", "Text4", "Text6"})
-        view_.setText(name, "");
-    view_.setChecked("Option2", true);
-    view_.setChecked("Option4", true);
-    for (const char* name : {"Check1", "Check2", "Check3", "Check4", "Check5"})
-        view_.setChecked(name, false);
+    using enum Control;
+    for (Control field : {Text1, Text2, Text3, Text5, Text4, Text6})
+        view_.setText(field, "");
+    view_.setChecked(replaceOption, true);
+    view_.setChecked(Option4, true); // ten lines
+    for (Control box : {Check1, Check2, Check3, Check4, Check5})
+        view_.setChecked(box, false);
 }
 
 TypedInputs Form1::readInputs() const {
     TypedInputs inputs;
-    for (std::size_t i = 0; i < presetOptionNames.size(); ++i)
-        if (view_.isChecked(presetOptionNames[i]))
-            inputs.selectedPreset = static_cast<int>(i);
-    inputs.check2 = view_.isChecked("Check2");
-    inputs.text2 = view_.text("Text2");
-    inputs.check4 = view_.isChecked("Check4");
-    inputs.text5 = view_.text("Text5");
-    inputs.check3 = view_.isChecked("Check3");
-    inputs.text3 = view_.text("Text3");
-    inputs.check5 = view_.isChecked("Check5");
-    inputs.text6 = view_.text("Text6");
-    inputs.check1 = view_.isChecked("Check1");
-    inputs.text1 = view_.text("Text1");
-    inputs.option1 = view_.isChecked("Option1");
+    for (auto [button, count] : presetButtons)
+        if (view_.isChecked(button))
+            inputs.presetCount = count;
+    for (const NumberControls& number : numberControls)
+        inputs.*number.input = {view_.isChecked(number.box), view_.text(number.field)};
+    inputs.append = view_.isChecked(appendOption);
     return inputs;
 }
 
-void Form1::showFileError(const FileError& error) {
-    view_.showStop(fileErrorTitle, fileErrorPrompt(error));
+void Form1::show(const texts::Message& message) {
+    view_.showStop(message.title, message.prompt);
 }
 
 void Form1::start() {
@@ -107,15 +84,16 @@ void Form1::start() {
         WaitCursor waiting(view_);
         return runPrediction(settingsFromInputs(readInputs()), predictionFile_, random_);
     }();
-    std::visit(
-        Overloaded{
-            [this](RunWritten written) { view_.setText("Text4", runReport(written.attempts)); },
-            [this](InputError error) { view_.showStop(inputErrorTitle, inputErrorPrompt(error)); },
-            [this](const FileError& error) { showFileError(error); },
-            [this](SearchStopped) { view_.showStop(searchErrorTitle, searchErrorPrompt); },
-            [this](AttemptLimitReached) { view_.showStop(searchErrorTitle, searchErrorPrompt); },
-        },
-        outcome);
+    std::visit(Overloaded{
+                   [this](RunWritten written) {
+                       view_.setText(Control::Text4, texts::runReport(written.attempts));
+                   },
+                   [this](InputError error) { show(texts::inputError(error)); },
+                   [this](const FileError& error) { show(texts::fileError(error)); },
+                   [this](SearchStopped) { show(texts::searchError()); },
+                   [this](AttemptLimitReached) { show(texts::searchError()); },
+               },
+               outcome);
 }
 
 void Form1::reset() {
@@ -126,7 +104,7 @@ void Form1::reset() {
 void Form1::viewInNotepad() {
     BusyState busy(view_);
     if (!view_.startViewer(predictionFileName))
-        view_.showStop(launchErrorTitle, launchErrorPrompt);
+        show(texts::viewerNotStarted());
 }
 
 } // namespace numir

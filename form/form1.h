@@ -1,19 +1,18 @@
 // The behaviour of the program's one window, whatever toolkit draws it: the start-up and the
-// four commands, each but Close inside a BusyState, and every message the user can see.
-// It turns the controls into engine calls and the engine's answers into text; drawing the
-// controls from the control table and delivering their clicks is the toolkit's.
+// four commands, each but Close inside a BusyState. It turns the controls into engine calls
+// and the engine's answers into the texts of texts.h; drawing the controls from the control
+// table and delivering their clicks is the toolkit's.
 #pragma once
 
-#include "form_view.h"
 #include "file/prediction_file.h"
-#include "prediction_settings.h"
+#include "form_view.h"
 #include "random/random_source.h"
+#include "settings/prediction_settings.h"
+#include "texts.h"
 
 #include <filesystem>
 
 namespace numir {
-
-inline constexpr const char* formTitle = "NUMIRアシスタント";
 
 class Form1 {
   public:
@@ -32,7 +31,7 @@ class Form1 {
   private:
     TypedInputs readInputs() const;
     void restoreStartState();
-    void showFileError(const FileError& error);
+    void show(const texts::Message& message);
 
     FormView& view_;
     RandomSource& random_;

@@ -1,7 +1,9 @@
-// What Form1's behaviour needs from a window toolkit: the controls' contents by name, the
-// four buttons' enabled state, the wait cursor, a modal stop box and a text viewer. Each toolkit's
+// What Form1's behaviour needs from a window toolkit: the controls' contents, the four
+// buttons' enabled state, the wait cursor, a modal stop box and a text viewer. Each toolkit's
 // window implements it; tests implement it with a recording fake.
 #pragma once
+
+#include "control_table.h"
 
 #include <string>
 #include <string_view>
@@ -13,12 +15,12 @@ class FormView {
     virtual ~FormView() = default;
 
     // Text fields, as UTF-8.
-    virtual std::string text(std::string_view control) const = 0;
-    virtual void setText(std::string_view control, std::string_view utf8) = 0;
+    virtual std::string text(Control control) const = 0;
+    virtual void setText(Control control, std::string_view utf8) = 0;
     // Check boxes, and option buttons (selecting one clears the rest of its group).
-    virtual bool isChecked(std::string_view control) const = 0;
-    virtual void setChecked(std::string_view control, bool checked) = 0;
-    virtual void setEnabled(std::string_view control, bool enabled) = 0;
+    virtual bool isChecked(Control control) const = 0;
+    virtual void setChecked(Control control, bool checked) = 0;
+    virtual void setEnabled(Control control, bool enabled) = 0;
     // The system's wait cursor over the window while a run searches, since it does not
     // repaint until the run has finished.
     virtual void showWaitCursor(bool shown) = 0;

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks the formatting, builds everything warning-free and runs
 # every test: the Linux build, the engine's and window logic's tests once more under
-# AddressSanitizer and UBSan (clang) with a minute of fuzzing a whole run, the search's
-# under ThreadSanitizer,
+# AddressSanitizer and UBSan (clang) with a minute of fuzzing a whole run,
 # the Debian package with its checks, the Windows downloads (x64 and x86) with their tests
 # under Wine, and a second build of the downloads elsewhere that must give the same bytes.
 set -euo pipefail
@@ -28,13 +27,6 @@ ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
 mkdir -p build-sanitize/corpus
 build-sanitize/tests/fuzz/run_fuzz -max_total_time=60 -timeout=30 -print_final_stats=1 \
     build-sanitize/corpus tests/fuzz/corpus
-
-echo "== the search's tests under ThreadSanitizer: threads that screen a long run share nothing unguarded"
-cmake -S . -B build-tsan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DNUMIR_WERROR=ON -DNUMIR_TSAN=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF \
-    -DBUILD_TESTING=ON
-cmake --build build-tsan -j "$(nproc)" --target engine_tests
-TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/engine_tests --gtest_filter='SearchTest.*'
 
 echo "== the downloads (Windows zips and the Debian package) and their checks, then the Windows tests under Wine"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}

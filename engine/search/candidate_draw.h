@@ -3,8 +3,8 @@
 // Which attempts are drawn this way, and what is done with the numbers, is the search's.
 #pragma once
 
-#include "combination_filter.h"
 #include "random/random_source.h"
+#include "settings/combination_filter.h"
 
 #include <array>
 #include <bit>

@@ -12,9 +12,9 @@
 // of drawing attempt after attempt, at a cost that grows with the lines, not the attempts.
 #pragma once
 
-#include "passing_set.h"
-#include "prediction_settings.h"
 #include "random/random_source.h"
+#include "settings/passing_set.h"
+#include "settings/prediction_settings.h"
 
 #include <cstdint>
 #include <limits>

@@ -3,9 +3,9 @@
 // Drawing and filtering are the search's.
 #pragma once
 
-#include "combination_filter.h"
-#include "passing_set.h"
-#include "prediction_settings.h"
+#include "settings/combination_filter.h"
+#include "settings/passing_set.h"
+#include "settings/prediction_settings.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Proves the exact counts against a plain walk over all 6,096,454 combinations through the
 // search's own filters, and that validation refuses exactly the settings whose preset asks
 // for more lines than a run could ever write.
-#include "input_validation.h"
-#include "passing_set.h"
+#include "settings/input_validation.h"
+#include "settings/passing_set.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

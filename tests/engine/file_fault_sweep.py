@@ -4,13 +4,11 @@
 For each folder situation and both modes, one traced run lists the calls the write makes;
 then, for every occurrence of every call, the write is run again under strace with that
 call failing (EIO, ENOSPC or EINTR once, EIO from there on) or the program killed there.
-After each, the file the name leads to must hold its old bytes and the run report a file
-error, or hold the complete new content and the run report success; a killed run may leave
-either, once start-up has made the file whole. No run may hang, and once start-up has run,
-the folders hold what they held before: other programs' files beside the file (a backup, a
-copy tool's file in flight) are never touched. Where a case leaves a file of the program's
-behind, it is run again twice, and each time a person changes the file before start-up (a
-line added; the whole file rewritten in place): the person's bytes must stay exactly so.
+After each, once start-up has run, the file holds its old bytes and the run said so, or the
+whole new content and the run said so (a killed run may leave either); no run hangs; and the
+folders hold what they held before, other programs' files beside the file untouched. A case
+that leaves a file of the program's is run twice more, a person changing the file (a line
+added; rewritten in place) before start-up, whose bytes must then stay exactly so.
 Usage: file_fault_sweep.py FILE_WRITER
 """
 import concurrent.futures as futures
@@ -111,72 +109,44 @@ def command(top, args, user, trace=(), limited=False):
 
 
 def leftovers(top):
-    return sorted(p for p in snapshot(top) if PROGRAMS_OWN.search(p))
+    return [p for p in snapshot(top) if PROGRAMS_OWN.search(p)]
 
 
-def start_up(situation, top):
-    return subprocess.run(command(top, ["recover"], situation[4] is not None)).returncode == 0
-
-
-def unchanged_but(situation, top, before, after):
-    """Whether every name but the file's own holds what it held before."""
-    expected, after = dict(before), dict(after)
-    for path in {situation[3], "numir.txt"}:  # the same file still, with other lines
-        after[path] = after.get(path, (0, 0, None))[:2]
-        expected[path] = before.get(path, after[path])[:2]
-    return after == expected
-
-
-def judge(situation, mode, top, before, code, fault=""):
-    """What is wrong after the write and after start-up has run, or nothing."""
+def judge(situation, mode, top, before, code, fault="", person=None):
+    """What is wrong after the write, a person's change if any, and start-up, or nothing."""
     name, _, _, lands, user_folder, writes = situation
-    writable = mode in writes
     old = before.get(lands, (0, 0, None))[2]
     new = ((old or b"") if mode == "append" else b"") + lines(RUN_LINES)
-    if code == "hang":
-        return "hang"
-    allowed = {0: [new], 3: [old], -signal.SIGKILL: [old, new] if writable else [old]}.get(code)
-    if allowed is None or (code == 0 and not writable):
+    allowed = {0: [new], 3: [old], -signal.SIGKILL: [old, new] if mode in writes else [old]}.get(code)
+    if allowed is None or (code == 0 and mode not in writes):
         return f"exit {code}"
     if name == "missing file" and old in allowed:
         allowed.append(b"")
-    # Nothing of the program's may be left; what a failed removal, a lasting fault or a fault
-    # while a failed write is put back keeps (the record of old bytes, which only the next run
-    # can put back) goes at start-up.
-    if code in (0, 3) and (writable or not fault) and not fault.endswith("+") and \
-            "unlink" not in fault:
-        left = set(snapshot(top)) ^ set(before)
-        if left - {"numir.txt"}:
-            return f"exit {code}, left behind: {sorted(left)}"
-    if not start_up(situation, top):
+    if person:  # the same file, as cp or >> write it
+        how, data = PEOPLE[person]
+        with open(os.path.join(top, "numir.txt"), how) as f:
+            f.write(data)
+        allowed = [snapshot(top)[lands][2]]
+    # What a failed removal, a lasting fault or a fault while a failed write is put back keeps
+    # (the record, which only the next run can put back) goes at start-up; nothing else stays.
+    elif code in (0, 3) and (mode in writes or not fault) and not fault.endswith("+") and \
+            "unlink" not in fault and (set(snapshot(top)) ^ set(before)) - {"numir.txt"}:
+        return f"exit {code}, left behind: {sorted(set(snapshot(top)) ^ set(before))}"
+    if subprocess.run(command(top, ["recover"], user_folder is not None)).returncode != 0:
         return "start-up failed"
-    after = snapshot(top)
+    after, expected = snapshot(top), dict(before)
     if after.get(lands, (0, 0, None))[2] not in allowed:
-        return f"exit {code}, lines torn or lost"
-    if not unchanged_but(situation, top, before, after):
+        return f"exit {code}, " + ("the person's change undone" if person else "lines torn or lost")
+    for path in {lands, "numir.txt"}:  # the same file still, with other lines
+        after[path] = after.get(path, (0, 0, None))[:2]
+        expected[path] = before.get(path, after[path])[:2]
+    if after != expected:
         return f"exit {code}, folder changed: {sorted(set(after) ^ set(before))}"
     return None
 
 
-def judge_person(situation, top, before, person):
-    """After a person's change to what a run left, start-up must keep the person's bytes."""
-    how, data = PEOPLE[person]
-    with open(os.path.join(top, "numir.txt"), how) as f:  # the same file, as cp or >> write it
-        f.write(data)
-    theirs = snapshot(top)[situation[3]][2]
-    if not start_up(situation, top):
-        return "start-up failed"
-    after = snapshot(top)
-    if after[situation[3]][2] != theirs:
-        return "the person's change undone"
-    if leftovers(top) or not unchanged_but(situation, top, before, after):
-        return f"folder changed: {sorted(set(after) ^ set(before))}"
-    return None
-
-
 def attempt(situation, mode, trace=(), person=None):
-    """The write, then start-up; with a person, a person's change between them. The outcome:
-    the writer's exit code, what is wrong, and whether the write left a file of its own."""
+    """The writer's exit code, what is wrong, and whether the write left a file of its own."""
     top = prepare(situation)
     before, user = snapshot(top), situation[4] is not None
     args = command(top, [mode, str(RUN_LINES)], user, trace, situation[0] == "file-size limit")
@@ -184,11 +154,11 @@ def attempt(situation, mode, trace=(), person=None):
         try:
             code = subprocess.run(args, timeout=20).returncode
         except subprocess.TimeoutExpired:
-            code = "hang"
+            return "hang", "hang", False
         left = bool(leftovers(top))
-        if person:
-            return code, judge_person(situation, top, before, person) if left else None, left
-        return code, judge(situation, mode, top, before, code, trace[-1] if trace else ""), left
+        if person and not left:
+            return code, None, False
+        return code, judge(situation, mode, top, before, code, trace[-1] if trace else "", person), left
     finally:
         subprocess.run(["rm", "-rf", top])
 
@@ -225,16 +195,13 @@ def main():
             kind = label.split(" ")[-1].split(":when")[0] + ("+" if label.endswith("+") else "")
             kinds[kind] = kinds.get(kind, 0) + 1
             _, problem, left = job.result()
-            if problem:
-                wrong.append(f"{label}: {problem}")
-            if left:  # the same fault again, with a person's change before start-up
-                again += [(f"{label}, {person}", person,
-                           pool.submit(attempt, situation, mode, trace, person)) for person in PEOPLE]
+            wrong += [f"{label}: {problem}"] if problem else []
+            again += [(f"{label}, {person}", person, pool.submit(attempt, situation, mode, trace, person))
+                      for person in PEOPLE if left]  # the same fault again, with a person's change
         for label, person, job in again:
             _, problem, left = job.result()
-            people[person] += 1 if left else 0
-            if problem:
-                wrong.append(f"{label}: {problem}")
+            people[person] += left
+            wrong += [f"{label}: {problem}"] if problem else []
     print("injections:", len(jobs), ", ".join(f"{k} {v}" for k, v in sorted(kinds.items())))
     print("a person's change after a run that left a file of its own:",
           ", ".join(f"{k} {v}" for k, v in people.items()))

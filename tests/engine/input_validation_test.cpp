@@ -1,5 +1,5 @@
-// The fixed checks in their order, each refusal with the prompt that names the field.
-#include "input_validation.h"
+// The fixed checks in their order, each refusal naming the field at fault.
+#include "settings/input_validation.h"
 
 #include <gtest/gtest.h>
 
@@ -49,22 +49,24 @@ TEST(Validation, ReportsTheFirstFailedCheck) {
         {"7", off, "7.5", off, off, std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
+        auto typed = [](const std::optional<std::string>& text) {
+            return TypedNumber{text.has_value(), text.value_or("")};
+        };
         TypedInputs inputs;
-        inputs.check3 = c.include1.has_value(), inputs.text3 = c.include1.value_or("");
-        inputs.check5 = c.include2.has_value(), inputs.text6 = c.include2.value_or("");
-        inputs.check2 = c.exclude1.has_value(), inputs.text2 = c.exclude1.value_or("");
-        inputs.check4 = c.exclude2.has_value(), inputs.text5 = c.exclude2.value_or("");
-        inputs.check1 = c.previousDraw.has_value(), inputs.text1 = c.previousDraw.value_or("");
+        inputs.include1 = typed(c.include1), inputs.include2 = typed(c.include2);
+        inputs.exclude1 = typed(c.exclude1), inputs.exclude2 = typed(c.exclude2);
+        inputs.previousDraw = typed(c.previousDraw);
         PredictionSettings settings = settingsFromInputs(inputs);
-        auto row = ::testing::Message() << "row " << (&c - cases);
+        std::string row; // what was typed, as the row's name
+        for (auto [name, text] : {std::pair{"include", c.include1},
+                                  {"include2", c.include2},
+                                  {"exclude", c.exclude1},
+                                  {"exclude2", c.exclude2},
+                                  {"previous", c.previousDraw}})
+            row += text ? std::string(name) + " '" + *text + "' " : "";
         EXPECT_EQ(checkTypedRanges(settings), c.fixedChecks) << row;
         EXPECT_EQ(validate(settings, PassingSet(settings).counts()), c.overall) << row;
     }
-    EXPECT_EQ(inputErrorPrompt(Include), "含める番号");
-    EXPECT_EQ(inputErrorPrompt(Exclude), "除く番号");
-    EXPECT_EQ(inputErrorPrompt(Previous), "前回番号");
-    EXPECT_EQ(inputErrorPrompt(InputError::CountPreset), "予想件数");
-    EXPECT_EQ(inputErrorTitle, "入力エラー");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // and settings written as one line.
 #pragma once
 
-#include "prediction_settings.h"
+#include "settings/prediction_settings.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -59,6 +59,19 @@ inline PredictionSettings settings(double include1, double include2, double excl
     s.include1 = ticked(include1), s.include2 = ticked(include2);
     s.previousDrawOn = !previousDraw.empty(), s.previousDrawText = std::move(previousDraw);
     return s;
+}
+
+// The settings as a test's failure names them.
+inline std::string described(const PredictionSettings& s) {
+    std::string text = std::to_string(s.targetCount) + " lines";
+    for (auto [name, number] : {std::pair{"include", s.include1},
+                                {"include2", s.include2},
+                                {"exclude", s.exclude1},
+                                {"exclude2", s.exclude2}})
+        text += number.on ? std::string(", ") + name + " " + std::to_string(number.value) : "";
+    return text + (s.previousDrawOn ? ", previous " + std::string(s.previousDrawText.begin(),
+                                                                  s.previousDrawText.end())
+                                    : "");
 }
 
 } // namespace numir::testing

@@ -1,7 +1,7 @@
 // What typed text turns into: numbers, the previous draw's pieces, the rounded include 2
 // and the presets. Which field feeds which setting is the validation tests' business.
-#include "prediction_settings.h"
-#include "typed_text.h"
+#include "settings/prediction_settings.h"
+#include "settings/typed_text.h"
 
 #include <clocale>
 #include <gtest/gtest.h>
@@ -53,16 +53,23 @@ TEST(TypedInput, PreviousDrawPiecesAndTheRoundedInclude2) {
     }
 }
 
-TEST(TypedInput, PresetsGiveTheirCountAndQuota) {
-    // Option3..Option10; the thirty preset sits at Option9, out of visual order.
-    const CountPreset expected[] = {{5, 1},    {10, 3},   {20, 6}, {50, 15},
-                                    {100, 30}, {200, 60}, {30, 8}, {500, 190}};
-    for (int index = 0; index < 8; ++index) {
+// The quota is no fixed share of the count; a count no preset offers leaves the default.
+TEST(TypedInput, APresetGivesItsCountAndQuota) {
+    const struct {
+        const char* name;
+        std::optional<int> chosen;
+        CountPreset expected;
+    } rows[] = {{"30 lines", 30, {30, 8}},
+                {"500 lines", 500, {500, 190}},
+                {"no preset", std::nullopt, {10, 3}},
+                {"no such preset", 7, {10, 3}}};
+    for (const auto& [name, chosen, expected] : rows) {
         TypedInputs inputs;
-        inputs.selectedPreset = index;
+        inputs.presetCount = chosen;
         PredictionSettings settings = settingsFromInputs(inputs);
         EXPECT_EQ(std::pair(settings.targetCount, settings.oddSumQuota),
-                  std::pair(expected[index].targetCount, expected[index].oddSumQuota));
+                  std::pair(expected.targetCount, expected.oddSumQuota))
+            << name;
     }
 }
 

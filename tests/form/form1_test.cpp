@@ -5,9 +5,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <map>
 #include <regex>
-#include <set>
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -15,29 +13,26 @@
 namespace numir {
 namespace {
 
+namespace fs = std::filesystem;
+using enum Control;
 using testing::readWholeFile;
 using testing::writeWholeFile;
 using Boxes = std::vector<std::pair<std::string, std::string>>; // title, prompt
-using Names = std::set<std::string, std::less<>>;
 
 // The controls as plain values; selecting an option clears the rest of its group.
 class FakeView final : public FormView {
   public:
-    std::string text(std::string_view c) const override { return texts.at(std::string(c)); }
-    void setText(std::string_view c, std::string_view s) override { texts[std::string(c)] = s; }
-    bool isChecked(std::string_view c) const override { return checked.contains(c); }
-    void setChecked(std::string_view c, bool on) override {
-        std::erase_if(checked, [&](const std::string& name) {
-            return name == c || (on && group(name) != 0 && group(name) == group(c));
-        });
-        if (on)
-            checked.emplace(c);
+    std::string text(Control c) const override { return texts[indexOf(c)]; }
+    void setText(Control c, std::string_view s) override { texts[indexOf(c)] = s; }
+    bool isChecked(Control c) const override { return checked[indexOf(c)]; }
+    void setChecked(Control c, bool on) override {
+        for (const ControlSpec& spec : controlTable)
+            if (on && spec.kind == ControlKind::OptionButton &&
+                spec.container == specOf(c).container)
+                checked[indexOf(spec.id)] = false;
+        checked[indexOf(c)] = on;
     }
-    void setEnabled(std::string_view c, bool on) override {
-        disabled.erase(std::string(c));
-        if (!on)
-            disabled.emplace(c);
-    }
+    void setEnabled(Control c, bool on) override { disabled[indexOf(c)] = !on; }
     void showWaitCursor(bool shown) override { waiting = shown; }
     // A box under the wait cursor would be wrong whatever it says.
     void showStop(std::string_view t, std::string_view p) override {
@@ -47,22 +42,22 @@ class FakeView final : public FormView {
         return viewed.emplace_back(name), viewerStarts;
     }
 
-    static int group(std::string_view name) {
-        return name == "Option1" || name == "Option2" ? 1 : name.starts_with("Option") ? 2 : 0;
+    bool buttonsEnabled(bool on) const {
+        return std::count(disabled.begin(), disabled.end(), true) == (on ? 0 : 4);
     }
-    bool buttonsEnabled(bool on) const { return disabled.size() == (on ? 0u : 4u); }
     // Every field empty, no box ticked, a new file of ten lines chosen.
     bool inStartState() const {
-        return checked == Names{"Option2", "Option4"} &&
-               std::all_of(texts.begin(), texts.end(), [](auto& t) { return t.second.empty(); });
+        for (std::size_t i = 0; i < controlTable.size(); ++i)
+            if (!texts[i].empty() || checked[i] != (i == indexOf(Option2) || i == indexOf(Option4)))
+                return false;
+        return true;
     }
 
-    std::map<std::string, std::string> texts;
-    Names checked, disabled;
+    std::array<std::string, controlTable.size()> texts;
+    std::array<bool, controlTable.size()> checked{}, disabled{};
     Boxes boxes;
     std::vector<std::string> viewed;
-    bool viewerStarts = true;
-    bool waiting = false;
+    bool viewerStarts = true, waiting = false;
 };
 
 // The program's source with repeatable keys, which also lets a test look at the window while
@@ -99,7 +94,7 @@ TEST_F(Form1Test, CompanionNoticeUnlessTheFirstLineIsTheMarker) {
         {"\r\nsupport@velnor.example\r\n", true}};
     // clang-format on
     for (const auto& [contents, due] : cases) {
-        std::filesystem::remove(folder / "velnor.ini");
+        fs::remove(folder / "velnor.ini");
         if (contents)
             writeWholeFile(folder / "velnor.ini", *contents);
         view.boxes.clear();
@@ -111,18 +106,18 @@ TEST_F(Form1Test, CompanionNoticeUnlessTheFirstLineIsTheMarker) {
 }
 
 TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
-    namespace fs = std::filesystem;
     writeWholeFile(folder / "numir.txt", "012021222324\r\n");
     writeWholeFile(folder / "velnor.ini", "support@velnor.example\r\n");
     fs::permissions(folder / "numir.txt", fs::perms::owner_read); // no box until a run
-    for (const char* field : {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6"})
-        view.texts[field] = field;
+    const Control fields[] = {Text1, Text2, Text3, Text4, Text5, Text6};
+    for (Control field : fields)
+        view.texts[indexOf(field)] = specOf(field).caption;
     form.load();
     EXPECT_TRUE(view.inStartState() && view.boxes.empty());
     fs::permissions(folder / "numir.txt", fs::perms::owner_all);
-    for (auto& [name, text] : view.texts)
-        text = "12";
-    for (const char* box : {"Check1", "Check2", "Check3", "Check4", "Check5", "Option1", "Option9"})
+    for (Control field : fields)
+        view.texts[indexOf(field)] = "12";
+    for (Control box : {Check1, Check2, Check3, Check4, Check5, Option1, Option9})
         view.setChecked(box, true);
     form.reset();
     EXPECT_TRUE(view.inStartState() && view.buttonsEnabled(true));
@@ -145,23 +140,23 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
 
 TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) {
     load();
-    std::filesystem::remove(folder / "numir.txt"); // gone since start-up: made anew
+    fs::remove(folder / "numir.txt"); // gone since start-up: made anew
     bool disabledDuringRun = false;
     random.onReseed = [&] { disabledDuringRun = view.buttonsEnabled(false) && view.waiting; };
-    view.setChecked("Check3", true);
-    view.texts["Text3"] = "４３";
+    view.setChecked(Check3, true);
+    view.texts[indexOf(Text3)] = "４３";
     form.start();
     EXPECT_TRUE(disabledDuringRun && view.buttonsEnabled(true) && view.boxes.empty() &&
                 !view.waiting);
     const std::string ten = readWholeFile(folder / "numir.txt");
     EXPECT_TRUE(std::regex_match(ten, std::regex("([0-9]{10}43\r\n){10}"))) << ten;
-    EXPECT_TRUE(std::regex_match(view.text("Text4"),
+    EXPECT_TRUE(std::regex_match(view.text(Text4),
                                  std::regex(" 予想を書込みました。 [0-9]+個の組合せから選出")));
-    view.setChecked("Option1", true), view.setChecked("Option3", true); // five more, appended
+    view.setChecked(Option1, true), view.setChecked(Option9, true); // thirty more, appended
     form.start();
-    const std::string fifteen = readWholeFile(folder / "numir.txt");
-    EXPECT_TRUE(fifteen.starts_with(ten) &&
-                std::regex_match(fifteen, std::regex("([0-9]{10}43\r\n){15}")));
+    const std::string forty = readWholeFile(folder / "numir.txt");
+    EXPECT_TRUE(forty.starts_with(ten) &&
+                std::regex_match(forty, std::regex("([0-9]{10}43\r\n){40}")));
     form.viewInNotepad();
     view.viewerStarts = false;
     form.viewInNotepad();
@@ -172,66 +167,71 @@ TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) 
 // A run refused for its settings, or for what a user's folder holds in place of a writable
 // numir.txt: one box that says why, in both modes, and the file and every control as they were.
 TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
-    namespace fs = std::filesystem;
     load();
     const std::string cannotWrite = "numir.txt に書き込めませんでした\n";
     const auto keep = [](const fs::path& file) { writeWholeFile(file, "keep\r\n"); };
-    struct Row {
-        std::function<void(const fs::path&, FakeView&)> prepare;
-        std::pair<std::string, std::string> says; // the title and the prompt
-    };
-    const auto narrow = [](FakeView& view, const char* previousDraw) {
-        // clang-format off
-        for (auto [box, field, typed] : {std::tuple{"Check3", "Text3", "1"}, {"Check5", "Text6", "2"},
-                 {"Check2", "Text2", "43"}, {"Check4", "Text5", "42"}, {"Check1", "Text1", previousDraw}})
-            // clang-format on
-            view.setChecked(box, true), view.texts[field] = typed;
-        view.setChecked("Option8", true);
+    const auto narrow = [&](const fs::path& file, const char* previousDraw) {
+        keep(file);
+        for (auto [box, field, typed] : {std::tuple{Check3, Text3, "1"},
+                                         {Check5, Text6, "2"},
+                                         {Check2, Text2, "43"},
+                                         {Check4, Text5, "42"},
+                                         {Check1, Text1, previousDraw}})
+            view.setChecked(box, true), view.texts[indexOf(field)] = typed;
+        view.setChecked(Option8, true); // ２００件
     };
     std::shared_ptr<void> held; // a file another program has open during the run
-    std::vector<Row> rows{
-        // 111 even and 93 odd combinations: too few for ２００件
-        {[&](auto& file, FakeView& view) { keep(file), narrow(view, "000000000003"); },
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> prepare;
+        std::pair<std::string, std::string> says; // the title and the prompt
+    } rows[] = {
+        {"111 even and 93 odd combinations",
+         [&](auto& file) { narrow(file, "000000000003"); },
          {"入力エラー", "予想件数"}},
-        // 148 even and 126 odd: more than 8 odd lines drawn again within the quota of 60 stop
-        // nine runs in ten, these among them
-        {[&](auto& file, FakeView& view) { keep(file), narrow(view, "000000000005"); },
+        // more than 8 odd lines drawn again within the quota of 60 stop nine runs in ten
+        {"148 even and 126 odd, a run that stops",
+         [&](auto& file) { narrow(file, "000000000005"); },
          {"予想エラー", "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください"}},
-        {[](auto& file, auto&) { fs::create_directory(file); },
+        {"a folder in the way",
+         [](auto& file) { fs::create_directory(file); },
          {"ファイルエラー", cannotWrite + "「numir.txt」と同じ名前のフォルダーがあるため、"
                                           "ファイルを置けません。"}},
-        {[&](auto& file, auto&) { keep(file), fs::permissions(file, fs::perms::owner_read); },
+        {"read-only",
+         [&](auto& file) { keep(file), fs::permissions(file, fs::perms::owner_read); },
          {"ファイルエラー", cannotWrite + "「numir.txt」は読み取り専用です。ファイルのプロパティで"
-                                          "読み取り専用を外してから、もう一度お試しください。"}}};
-#ifdef _WIN32 // another program holding the file and sharing nothing
-    rows.push_back({[&](auto& file, auto&) {
-                        keep(file);
-                        held.reset(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr,
-                                               OPEN_EXISTING, 0, nullptr),
-                                   CloseHandle);
-                    },
-                    {"ファイルエラー",
-                     cannotWrite + "「numir.txt」はほかのプログラムが使用中です。そのプログラムを"
-                                   "閉じてから、もう一度お試しください。"}});
+                                          "読み取り専用を外してから、もう一度お試しください。"}},
+#ifdef _WIN32
+        {"held by a program that shares nothing",
+         [&](auto& file) {
+             keep(file);
+             held.reset(
+                 CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+                 CloseHandle);
+         },
+         {"ファイルエラー", cannotWrite + "「numir.txt」はほかのプログラムが使用中です。"
+                                          "そのプログラムを閉じてから、もう一度お試しください。"}},
+#else
+        {"a link to a disk that is always full",
+         [](auto& file) { fs::create_symlink("/dev/full", file); },
+         {"ファイルエラー", cannotWrite + "ディスクの空き容量が足りません。不要な"
+                                          "ファイルを削除してから、もう一度お試しください。"}},
 #endif
-    if (fs::exists("/dev/full")) // a link to a disk that is always full
-        rows.push_back(
-            {[](auto& file, auto&) { fs::create_symlink("/dev/full", file); },
-             {"ファイルエラー", cannotWrite + "ディスクの空き容量が足りません。不要な"
-                                              "ファイルを削除してから、もう一度お試しください。"}});
-    for (const Row& row : rows)
-        for (const char* mode : {"Option1", "Option2"}) {
+    };
+    for (const auto& row : rows)
+        for (Control mode : {Option1, Option2}) {
+            SCOPED_TRACE(std::string(row.name) + (mode == Option1 ? ", append" : ", replace"));
             const fs::path file = folder / "numir.txt";
             fs::remove_all(file);
             form.reset();
             view.boxes.clear();
-            view.texts["Text4"] = "previous report";
-            row.prepare(file, view);
+            view.texts[indexOf(Text4)] = "previous report";
+            row.prepare(file);
             view.setChecked(mode, true);
             const FakeView before = view;
             form.start();
             held.reset();
-            EXPECT_EQ(view.boxes, Boxes{row.says}) << mode;
+            EXPECT_EQ(view.boxes, Boxes{row.says});
             EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked);
             EXPECT_TRUE(view.buttonsEnabled(true));
             EXPECT_TRUE(fs::is_directory(file) || fs::is_symlink(file) ||

@@ -15,14 +15,12 @@ using namespace numir;
 TypedInputs typedInputs(FuzzedDataProvider& data) {
     TypedInputs inputs;
     int preset = data.ConsumeIntegralInRange(0, static_cast<int>(countPresets.size()));
-    if (preset < static_cast<int>(countPresets.size())) // else none selected
-        inputs.selectedPreset = preset;
-    for (bool* box : {&inputs.check1, &inputs.check2, &inputs.check3, &inputs.check4,
-                      &inputs.check5, &inputs.option1})
-        *box = data.ConsumeBool();
-    for (std::string* text :
-         {&inputs.text1, &inputs.text2, &inputs.text3, &inputs.text5, &inputs.text6})
-        *text = data.ConsumeRandomLengthString(40);
+    if (preset < static_cast<int>(countPresets.size())) // else none chosen
+        inputs.presetCount = countPresets[static_cast<std::size_t>(preset)].targetCount;
+    for (TypedNumber* number : {&inputs.exclude1, &inputs.exclude2, &inputs.include1,
+                                &inputs.include2, &inputs.previousDraw})
+        *number = {data.ConsumeBool(), data.ConsumeRandomLengthString(40)};
+    inputs.append = data.ConsumeBool();
     return inputs;
 }
 

@@ -2,6 +2,7 @@
 
 #include "numir_icon.xpm"
 #include "numir_version.h"
+#include "texts.h"
 
 #include <QApplication>
 #include <QFont>
@@ -35,7 +36,7 @@ void registerFontSubstitutes() {
 }
 
 void prepareApplication(QApplication& application) {
-    QApplication::setApplicationName(QStringLiteral("NUMIRアシスタント"));
+    QApplication::setApplicationName(QString::fromUtf8(texts::programName));
     QApplication::setApplicationVersion(QString::fromLatin1(programVersion));
     QApplication::setWindowIcon(applicationIcon());
     // The fixed layout leaves room for Fusion's indicators; other styles may draw them larger.

@@ -7,7 +7,7 @@
 
 namespace numir {
 
-void QtMessageBoxes::showStop(QWidget* parent, const QString& title, const QString& prompt) {
+void showStopBox(QWidget* parent, const QString& title, const QString& prompt) {
     // A box shown before the window is (the start-up notice) is the only window while it is
     // open; closing it must not end the program.
     const bool quitOnClose = QApplication::quitOnLastWindowClosed();
@@ -17,19 +17,9 @@ void QtMessageBoxes::showStop(QWidget* parent, const QString& title, const QStri
     QApplication::setQuitOnLastWindowClosed(quitOnClose);
 }
 
-bool QtViewerLauncher::startDetached(const QString& program, const QStringList& arguments) {
-    const QString path = QStandardPaths::findExecutable(program);
-    return !path.isEmpty() && QProcess::startDetached(path, arguments);
-}
-
-ViewerCommand viewerCommandFor(const QString& fileName) {
-#if defined(Q_OS_WIN)
-    return {QStringLiteral("notepad.exe"), {fileName}};
-#elif defined(Q_OS_MACOS)
-    return {QStringLiteral("open"), {QStringLiteral("-t"), fileName}};
-#else
-    return {QStringLiteral("xdg-open"), {fileName}};
-#endif
+bool startTextViewer(const QString& fileName) {
+    const QString path = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    return !path.isEmpty() && QProcess::startDetached(path, {fileName});
 }
 
 } // namespace numir

@@ -1,43 +1,18 @@
-// What the window needs from the desktop beyond its own controls: modal message boxes and
-// starting a text viewer. Behind small interfaces so tests can record instead of block.
+// What the Qt window needs from the desktop beyond its own controls: a modal stop box, and
+// the desktop's text viewer started on a file.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
 namespace numir {
 
-class MessageBoxes {
-  public:
-    virtual ~MessageBoxes() = default;
-    // A modal box with the stop icon and one OK button; returns once it is confirmed.
-    virtual void showStop(QWidget* parent, const QString& title, const QString& prompt) = 0;
-};
+// A modal box with the stop icon and one OK button; returns once it is confirmed.
+void showStopBox(QWidget* parent, const QString& title, const QString& prompt);
 
-class ViewerLauncher {
-  public:
-    virtual ~ViewerLauncher() = default;
-    // Starts the program without waiting for it; false when it cannot be started.
-    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
-};
-
-class QtMessageBoxes final : public MessageBoxes {
-  public:
-    void showStop(QWidget* parent, const QString& title, const QString& prompt) override;
-};
-
-class QtViewerLauncher final : public ViewerLauncher {
-  public:
-    bool startDetached(const QString& program, const QStringList& arguments) override;
-};
-
-// The platform's plain text viewer for a file: Notepad, or what the desktop opens it with.
-struct ViewerCommand {
-    QString program;
-    QStringList arguments;
-};
-ViewerCommand viewerCommandFor(const QString& fileName);
+// Opens the file with what the desktop opens text files with (xdg-open), without waiting;
+// false when it cannot be started.
+bool startTextViewer(const QString& fileName);
 
 } // namespace numir

@@ -3,6 +3,7 @@
 #include "application_setup.h"
 #include "captioned_frame.h"
 #include "control_table.h"
+#include "desktop_services.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -55,17 +56,9 @@ void keepTabStopAtSelected(QButtonGroup* group) {
 
 } // namespace
 
-Form1Window::Form1Window()
-    : Form1Window(std::make_unique<QtMessageBoxes>(), std::make_unique<QtViewerLauncher>(),
-                  std::make_unique<ClockSeededRandom>()) {}
-
-Form1Window::Form1Window(std::unique_ptr<MessageBoxes> boxes,
-                         std::unique_ptr<ViewerLauncher> viewer,
-                         std::unique_ptr<RandomSource> random)
-    : boxes_(std::move(boxes)), viewer_(std::move(viewer)), random_(std::move(random)),
-      form_(*this, *random_) {
+Form1Window::Form1Window() : form_(*this, random_) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QString::fromUtf8(formTitle));
+    setWindowTitle(QString::fromUtf8(texts::programName));
     setWindowIcon(applicationIcon());
     QWidget::setFont(windowFont());
     setFixedSize(clientWidthTwips / twipsPerPixel, clientHeightTwips / twipsPerPixel);
@@ -73,22 +66,15 @@ Form1Window::Form1Window(std::unique_ptr<MessageBoxes> boxes,
     connectCommands();
 }
 
-Form1Window::~Form1Window() = default;
-
-template <class Widget> Widget* Form1Window::control(std::string_view name) const {
-    return findChild<Widget*>(
-        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-}
-
 void Form1Window::buildControls() {
     QWidget* previous = nullptr;
     // Each container's option buttons form one group. Left to themselves, Qt's radio buttons
     // would count every radio button below their parent as theirs, the presets inside Frame1
     // included, and take the presets' tab stops away.
-    std::map<std::string_view, QButtonGroup*> groups;
+    std::map<std::optional<Control>, QButtonGroup*> groups;
     for (const ControlSpec& spec : controlTable) {
-        QWidget* parent = spec.container ? control<QWidget>(spec.container) : this;
-        QWidget* widget = createControl(spec, parent);
+        QWidget* parent = spec.container ? widget<QWidget>(*spec.container) : this;
+        QWidget* widget = widgets_[indexOf(spec.id)] = createControl(spec, parent);
         widget->setObjectName(QString::fromLatin1(spec.name));
         widget->setGeometry(pixelsOf(spec));
         if (spec.font == ControlFont::FixedGothic)
@@ -98,7 +84,7 @@ void Form1Window::buildControls() {
         if (spec.accessibleName)
             widget->setAccessibleName(QString::fromUtf8(spec.accessibleName));
         if (spec.kind == ControlKind::OptionButton) {
-            QButtonGroup*& group = groups[spec.container ? spec.container : ""];
+            QButtonGroup*& group = groups[spec.container];
             if (!group) {
                 group = new QButtonGroup(this);
                 connect(group, &QButtonGroup::buttonToggled, this,
@@ -126,33 +112,33 @@ void Form1Window::connectCommands() {
                 focused->setFocus();
         };
     };
-    connect(control<QPushButton>("Command1"), &QPushButton::clicked, this,
+    connect(widget<QPushButton>(Control::Command1), &QPushButton::clicked, this,
             keepingFocus(&Form1::start));
-    connect(control<QPushButton>("Command2"), &QPushButton::clicked, this,
+    connect(widget<QPushButton>(Control::Command2), &QPushButton::clicked, this,
             keepingFocus(&Form1::reset));
-    connect(control<QPushButton>("Command3"), &QPushButton::clicked, this,
+    connect(widget<QPushButton>(Control::Command3), &QPushButton::clicked, this,
             keepingFocus(&Form1::viewInNotepad));
-    connect(control<QPushButton>("Command4"), &QPushButton::clicked, this, &QWidget::close);
+    connect(widget<QPushButton>(Control::Command4), &QPushButton::clicked, this, &QWidget::close);
 }
 
-std::string Form1Window::text(std::string_view name) const {
-    return control<QLineEdit>(name)->text().toStdString();
+std::string Form1Window::text(Control control) const {
+    return widget<QLineEdit>(control)->text().toStdString();
 }
 
-void Form1Window::setText(std::string_view name, std::string_view utf8) {
-    control<QLineEdit>(name)->setText(fromUtf8(utf8));
+void Form1Window::setText(Control control, std::string_view utf8) {
+    widget<QLineEdit>(control)->setText(fromUtf8(utf8));
 }
 
-bool Form1Window::isChecked(std::string_view name) const {
-    return control<QAbstractButton>(name)->isChecked();
+bool Form1Window::isChecked(Control control) const {
+    return widget<QAbstractButton>(control)->isChecked();
 }
 
-void Form1Window::setChecked(std::string_view name, bool checked) {
-    control<QAbstractButton>(name)->setChecked(checked);
+void Form1Window::setChecked(Control control, bool checked) {
+    widget<QAbstractButton>(control)->setChecked(checked);
 }
 
-void Form1Window::setEnabled(std::string_view name, bool enabled) {
-    control<QWidget>(name)->setEnabled(enabled);
+void Form1Window::setEnabled(Control control, bool enabled) {
+    widget<QWidget>(control)->setEnabled(enabled);
 }
 
 void Form1Window::showWaitCursor(bool shown) {
@@ -163,12 +149,11 @@ void Form1Window::showWaitCursor(bool shown) {
 }
 
 void Form1Window::showStop(std::string_view title, std::string_view prompt) {
-    boxes_->showStop(this, fromUtf8(title), fromUtf8(prompt));
+    showStopBox(this, fromUtf8(title), fromUtf8(prompt));
 }
 
 bool Form1Window::startViewer(std::string_view fileName) {
-    ViewerCommand command = viewerCommandFor(fromUtf8(fileName));
-    return viewer_->startDetached(command.program, command.arguments);
+    return startTextViewer(fromUtf8(fileName));
 }
 
 } // namespace numir

@@ -17,9 +17,7 @@ bool isOption(std::size_t index) {
 
 // Option buttons group by their container in the table: the window's two, Frame1's eight.
 bool sameGroup(std::size_t a, std::size_t b) {
-    const char* x = controlTable[a].container;
-    const char* y = controlTable[b].container;
-    return isOption(a) && isOption(b) && (x == y || (x && y && std::string_view(x) == y));
+    return isOption(a) && isOption(b) && controlTable[a].container == controlTable[b].container;
 }
 
 } // namespace
@@ -36,9 +34,9 @@ Form1Win32::Form1Win32(HINSTANCE instance) : instance_(instance), form_(*this, r
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = windowClassName;
     RegisterClassExW(&windowClass);
-    window_ =
-        CreateWindowExW(WS_EX_CONTROLPARENT, windowClassName, widen(formTitle).c_str(), windowStyle,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    window_ = CreateWindowExW(WS_EX_CONTROLPARENT, windowClassName,
+                              widen(texts::programName).c_str(), windowStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
     createControls();
     applyLayout(dpiOf(window_));
 }
@@ -87,7 +85,7 @@ bool Form1Win32::moveWithinOptionGroup(HWND from, WPARAM key) {
     do
         next = (next + step) % controlTable.size();
     while (!sameGroup(next, index));
-    setChecked(controlTable[next].name, true);
+    setChecked(controlTable[next].id, true);
     SetFocus(controls_[next]);
     return true;
 }
@@ -136,16 +134,16 @@ LRESULT Form1Win32::handle(UINT message, WPARAM w, LPARAM l) {
 void Form1Win32::onClicked(std::size_t index) {
     if (index >= controlTable.size())
         return;
-    std::string_view name = controlTable[index].name;
+    const Control clicked = controlTable[index].id;
     if (isOption(index))
-        setChecked(name, true);
-    else if (name == "Command1")
+        setChecked(clicked, true);
+    else if (clicked == Control::Command1)
         keepingFocus([this] { form_.start(); });
-    else if (name == "Command2")
+    else if (clicked == Control::Command2)
         keepingFocus([this] { form_.reset(); });
-    else if (name == "Command3")
+    else if (clicked == Control::Command3)
         keepingFocus([this] { form_.viewInNotepad(); });
-    else if (name == "Command4")
+    else if (clicked == Control::Command4)
         DestroyWindow(window_); // Close, without a busy state
 }
 
@@ -168,11 +166,6 @@ void Form1Win32::restoreFocus() {
         SetFocus(target);
 }
 
-HWND Form1Win32::control(std::string_view name) const {
-    std::size_t index = indexOf(name);
-    return index < controls_.size() ? controls_[index] : nullptr;
-}
-
 std::size_t Form1Win32::controlIndex(HWND window) const {
     for (std::size_t i = 0; i < controls_.size(); ++i)
         if (window && controls_[i] == window)
@@ -180,26 +173,24 @@ std::size_t Form1Win32::controlIndex(HWND window) const {
     return controls_.size();
 }
 
-std::string Form1Win32::text(std::string_view name) const {
-    HWND field = control(name);
+std::string Form1Win32::text(Control control) const {
+    HWND field = controls_[indexOf(control)];
     std::wstring wide(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
     int length = GetWindowTextW(field, wide.data(), static_cast<int>(wide.size()));
     wide.resize(static_cast<std::size_t>(length));
     return narrow(wide);
 }
 
-void Form1Win32::setText(std::string_view name, std::string_view utf8) {
-    SetWindowTextW(control(name), widen(utf8).c_str());
+void Form1Win32::setText(Control control, std::string_view utf8) {
+    SetWindowTextW(controls_[indexOf(control)], widen(utf8).c_str());
 }
 
-bool Form1Win32::isChecked(std::string_view name) const {
-    return SendMessageW(control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool Form1Win32::isChecked(Control control) const {
+    return SendMessageW(controls_[indexOf(control)], BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Form1Win32::setChecked(std::string_view name, bool checked) {
-    std::size_t index = indexOf(name);
-    if (index == controlTable.size())
-        return;
+void Form1Win32::setChecked(Control control, bool checked) {
+    const std::size_t index = indexOf(control);
     if (checked && isOption(index))
         for (std::size_t i = 0; i < controlTable.size(); ++i)
             if (i != index && sameGroup(i, index))
@@ -230,8 +221,8 @@ void Form1Win32::updateTabStops(std::size_t option) {
     }
 }
 
-void Form1Win32::setEnabled(std::string_view name, bool enabled) {
-    EnableWindow(control(name), enabled ? TRUE : FALSE);
+void Form1Win32::setEnabled(Control control, bool enabled) {
+    EnableWindow(controls_[indexOf(control)], enabled ? TRUE : FALSE);
 }
 
 // The class cursor too, so that nothing shows the arrow again until the run has ended.

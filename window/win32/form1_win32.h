@@ -27,11 +27,11 @@ class Form1Win32 final : public FormView {
     // Until the window is closed; Tab, Shift+Tab and the arrow keys move as in a dialog.
     int runMessageLoop();
 
-    std::string text(std::string_view control) const override;
-    void setText(std::string_view control, std::string_view utf8) override;
-    bool isChecked(std::string_view control) const override;
-    void setChecked(std::string_view control, bool checked) override;
-    void setEnabled(std::string_view control, bool enabled) override;
+    std::string text(Control control) const override;
+    void setText(Control control, std::string_view utf8) override;
+    bool isChecked(Control control) const override;
+    void setChecked(Control control, bool checked) override;
+    void setEnabled(Control control, bool enabled) override;
     void showWaitCursor(bool shown) override;
     void showStop(std::string_view title, std::string_view prompt) override;
     bool startViewer(std::string_view fileName) override;
@@ -48,13 +48,12 @@ class Form1Win32 final : public FormView {
     void restoreFocus();
     bool moveWithinOptionGroup(HWND from, WPARAM key);
     void updateTabStops(std::size_t option);
-    HWND control(std::string_view name) const;
     std::size_t controlIndex(HWND window) const; // the table size if not ours
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
     HWND lastFocus_ = nullptr; // the control to give the focus back to
-    std::array<HWND, 26> controls_{};
+    std::array<HWND, controlTable.size()> controls_{};
     std::array<HFONT, 3> fonts_{}; // window, number fields, small button
     ClockSeededRandom random_;
     Form1 form_;

@@ -25,13 +25,6 @@ std::string narrow(std::wstring_view wide) {
     return utf8;
 }
 
-std::size_t indexOf(std::string_view name) {
-    for (std::size_t i = 0; i < controlTable.size(); ++i)
-        if (name == controlTable[i].name)
-            return i;
-    return controlTable.size();
-}
-
 UINT dpiOf(HWND window) {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     // Present from Windows 10 on; earlier systems have one DPI for the whole screen.
@@ -72,7 +65,7 @@ std::pair<const wchar_t*, DWORD> windowKind(const ControlSpec& spec) {
 RECT placeOf(const ControlSpec& spec) {
     int left = spec.left, top = spec.top;
     if (spec.container) {
-        const ControlSpec& container = controlTable[indexOf(spec.container)];
+        const ControlSpec& container = specOf(*spec.container);
         left += container.left;
         top += container.top;
     }

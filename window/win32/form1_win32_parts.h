@@ -1,5 +1,5 @@
 // What the two files of the Win32 window share: the controls' identifiers, the window's
-// style, UTF-8 and UTF-16 text, and a control's place in the table.
+// style, and UTF-8 and UTF-16 text.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +14,6 @@ constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIM
 
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view wide);
-// The table size for a name that is not in it.
-std::size_t indexOf(std::string_view name);
 UINT dpiOf(HWND window);
 
 } // namespace numir

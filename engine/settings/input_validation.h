@@ -1,19 +1,15 @@
 // Checks one run's settings before anything is drawn or written, and names the first
-// field at fault. Showing the message is left to the window.
+// field at fault. What the user is told is left to the window.
 #pragma once
 
 #include "passing_set.h"
 #include "prediction_settings.h"
 
 #include <optional>
-#include <string_view>
 
 namespace numir {
 
 enum class InputError { IncludeNumbers, ExcludeNumbers, PreviousDraw, CountPreset };
-
-inline constexpr std::string_view inputErrorTitle = "入力エラー";
-std::string_view inputErrorPrompt(InputError error);
 
 // The fixed checks on ranges, the previous-draw text and the include numbers, in order.
 std::optional<InputError> checkTypedRanges(const PredictionSettings& settings);

@@ -1,6 +1,6 @@
-#include "file_error_text.h"
+#include "texts.h"
 
-namespace numir {
+namespace numir::texts {
 namespace {
 
 std::string whatIsWrong(const FileError& error) {
@@ -33,8 +33,38 @@ std::string whatIsWrong(const FileError& error) {
 
 } // namespace
 
-std::string fileErrorPrompt(const FileError& error) {
-    return error.fileName + " に書き込めませんでした\n" + whatIsWrong(error);
+Message companionNotice() {
+    return {"オススメ", "数字選択式宝くじシート印刷ソフトと一緒に使ってね"};
 }
 
-} // namespace numir
+Message inputError(InputError error) {
+    switch (error) {
+    case InputError::IncludeNumbers:
+        return {"入力エラー", "含める番号"};
+    case InputError::ExcludeNumbers:
+        return {"入力エラー", "除く番号"};
+    case InputError::PreviousDraw:
+        return {"入力エラー", "前回番号"};
+    case InputError::CountPreset:
+        break;
+    }
+    return {"入力エラー", "予想件数"};
+}
+
+Message fileError(const FileError& error) {
+    return {"ファイルエラー", error.fileName + " に書き込めませんでした\n" + whatIsWrong(error)};
+}
+
+Message searchError() {
+    return {"予想エラー", "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください"};
+}
+
+Message viewerNotStarted() {
+    return {"起動エラー", "メモ帳を起動できませんでした"};
+}
+
+std::string runReport(std::int32_t attempts) {
+    return " 予想を書込みました。 " + std::to_string(attempts) + "個の組合せから選出";
+}
+
+} // namespace numir::texts

@@ -30,20 +30,6 @@ bool isExcluded(const PredictionSettings& settings, double value) {
 
 } // namespace
 
-std::string_view inputErrorPrompt(InputError error) {
-    switch (error) {
-    case InputError::IncludeNumbers:
-        return "含める番号";
-    case InputError::ExcludeNumbers:
-        return "除く番号";
-    case InputError::PreviousDraw:
-        return "前回番号";
-    case InputError::CountPreset:
-        return "予想件数";
-    }
-    return {};
-}
-
 std::optional<InputError> checkTypedRanges(const PredictionSettings& settings) {
     const auto& include1 = settings.include1;
     const auto& include2 = settings.include2;

@@ -38,11 +38,18 @@ PreviousDraw PredictionSettings::previousDraw() const {
 
 namespace {
 
-OptionalNumber readNumber(bool checked, const std::string& text) {
-    return checked ? OptionalNumber{true, numericValue(text)} : OptionalNumber{};
+OptionalNumber readNumber(const TypedNumber& typed) {
+    return typed.on ? OptionalNumber{true, numericValue(typed.text)} : OptionalNumber{};
 }
 
 } // namespace
+
+std::optional<CountPreset> presetFor(int targetCount) {
+    for (const CountPreset& preset : countPresets)
+        if (preset.targetCount == targetCount)
+            return preset;
+    return std::nullopt;
+}
 
 std::optional<int> drawableNumber(double value) {
     if (value >= 1 && value <= 43 && std::floor(value) == value)
@@ -52,20 +59,19 @@ std::optional<int> drawableNumber(double value) {
 
 PredictionSettings settingsFromInputs(const TypedInputs& inputs) {
     PredictionSettings settings;
-    if (inputs.selectedPreset && *inputs.selectedPreset >= 0 &&
-        *inputs.selectedPreset < static_cast<int>(countPresets.size())) {
-        const CountPreset& preset = countPresets[static_cast<std::size_t>(*inputs.selectedPreset)];
-        settings.targetCount = preset.targetCount;
-        settings.oddSumQuota = preset.oddSumQuota;
+    if (auto preset = inputs.presetCount ? presetFor(*inputs.presetCount) : std::nullopt) {
+        settings.targetCount = preset->targetCount;
+        settings.oddSumQuota = preset->oddSumQuota;
     }
-    settings.exclude1 = readNumber(inputs.check2, inputs.text2);
-    settings.exclude2 = readNumber(inputs.check4, inputs.text5);
-    settings.include1 = readNumber(inputs.check3, inputs.text3);
-    settings.include2 = readNumber(inputs.check5, inputs.text6);
-    settings.previousDrawOn = inputs.check1;
-    if (inputs.check1)
-        settings.previousDrawText = std::u32string(trimSpaces(decodeUtf8(inputs.text1)));
-    settings.append = inputs.option1;
+    settings.exclude1 = readNumber(inputs.exclude1);
+    settings.exclude2 = readNumber(inputs.exclude2);
+    settings.include1 = readNumber(inputs.include1);
+    settings.include2 = readNumber(inputs.include2);
+    settings.previousDrawOn = inputs.previousDraw.on;
+    if (inputs.previousDraw.on)
+        settings.previousDrawText =
+            std::u32string(trimSpaces(decodeUtf8(inputs.previousDraw.text)));
+    settings.append = inputs.append;
     return settings;
 }
 

@@ -15,11 +15,15 @@ struct CountPreset {
     std::int16_t oddSumQuota;
 };
 
-// The eight presets in the order of their buttons Option3..Option10 (Option9 is 30).
+// The eight presets: the count of lines, and how many of them may have an odd sum, which is
+// not a fixed share (500 lines allow 190).
 inline constexpr std::array<CountPreset, 8> countPresets{
-    {{5, 1}, {10, 3}, {20, 6}, {50, 15}, {100, 30}, {200, 60}, {30, 8}, {500, 190}}};
+    {{5, 1}, {10, 3}, {20, 6}, {30, 8}, {50, 15}, {100, 30}, {200, 60}, {500, 190}}};
 
 inline constexpr CountPreset defaultCountPreset{10, 3};
+
+// The preset for a count of lines; nothing for a count no preset offers.
+std::optional<CountPreset> presetFor(int targetCount);
 
 // A number switched on by its check box; the value is only read while it is on.
 struct OptionalNumber {
@@ -46,12 +50,18 @@ struct PredictionSettings {
     PreviousDraw previousDraw() const;
 };
 
-// The window's state as text and flags, so the settings can be filled without a window.
+// What the user typed into a field and whether its check box is ticked.
+struct TypedNumber {
+    bool on = false;
+    std::string text; // UTF-8
+};
+
+// The settings as typed and chosen, so that they can be filled without a window.
 struct TypedInputs {
-    std::optional<int> selectedPreset; // index into countPresets
-    bool check1 = false, check2 = false, check3 = false, check4 = false, check5 = false;
-    std::string text1, text2, text3, text5, text6; // UTF-8
-    bool option1 = false;
+    std::optional<int> presetCount; // the count of the chosen preset
+    TypedNumber exclude1, exclude2, include1, include2;
+    TypedNumber previousDraw; // twelve digits
+    bool append = false;
 };
 
 PredictionSettings settingsFromInputs(const TypedInputs& inputs);
