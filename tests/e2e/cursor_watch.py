@@ -1,13 +1,21 @@
 #!/usr/bin/env python3
 """Prints the pointer's picture as the X server shows it (XFixes), its size and a digest of
 its pixels: once at the start, and again each time the server says the shown cursor changed,
-so that even a change of a millisecond is seen, whichever program made it. Runs for SECONDS
-seconds. Usage: cursor_watch.py SECONDS   (DISPLAY set)"""
+whichever program changed it. A cursor gone again before its picture could be read (a run of
+a millisecond) is printed by its serial number. Runs for SECONDS seconds.
+Usage: cursor_watch.py SECONDS   (DISPLAY set)"""
 import ctypes
 import select
 import sys
 import time
 import zlib
+
+
+class CursorNotify(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("subtype", ctypes.c_int),
+                ("cursor_serial", ctypes.c_ulong), ("timestamp", ctypes.c_ulong),
+                ("cursor_name", ctypes.c_ulong)]
 
 
 class CursorImage(ctypes.Structure):
@@ -41,19 +49,22 @@ def main(seconds):
         count = image.width * image.height
         pixels = bytes(ctypes.cast(image.pixels, ctypes.POINTER(ctypes.c_ulong * count)).contents)
         x11.XFree(pointer)
-        return f"{image.width}x{image.height}:{zlib.crc32(pixels):08x}"
+        return f"{image.width}x{image.height}:{zlib.crc32(pixels):08x}", image.cursor_serial
 
-    last, deadline, event = picture(), time.monotonic() + seconds, ctypes.create_string_buffer(192)
+    last, deadline, event = picture()[0], time.monotonic() + seconds, ctypes.create_string_buffer(192)
     print(last, flush=True)
     while time.monotonic() < deadline:
         select.select([x11.XConnectionNumber(display)], [], [], 0.05)
-        changed = False
         while x11.XPending(display):
             x11.XNextEvent(display, event)
-            changed = changed or ctypes.c_int.from_buffer(event).value == events.value + 1
-        if changed and (seen := picture()) != last:
-            print(seen, flush=True)
-            last = seen
+            notify = CursorNotify.from_buffer(event)
+            if notify.type != events.value + 1:  # XFixesCursorNotify
+                continue
+            shown, serial = picture()
+            seen = shown if serial == notify.cursor_serial else f"cursor-{notify.cursor_serial}"
+            if seen != last:
+                print(seen, flush=True)
+                last = seen
 
 
 if __name__ == "__main__":
