@@ -15,7 +15,7 @@ run_packages=(
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format clang libclang-rt-14-dev locales
-    xvfb xauth xdotool xclip x11-utils imagemagick libxfixes3
+    xvfb xauth xdotool xclip x11-utils imagemagick
     desktop-file-utils icoutils appstream lintian dpkg-dev
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-i686
     wine wine64 python3 strace unzip p7zip-full libarchive-tools

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, checks the formatting, builds everything warning-free and runs
 # every test: the Linux build, the engine's and window logic's tests once more under
-# AddressSanitizer and UBSan (clang) with a minute of fuzzing a whole run,
+# AddressSanitizer and UBSan (clang),
 # the Debian package with its checks, the Windows downloads (x64 and x86) with their tests
 # under Wine, and a second build of the downloads elsewhere that must give the same bytes.
 set -euo pipefail
@@ -17,16 +17,12 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DNUMIR_WERROR=ON -DBUILD_TESTING
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
-echo "== engine and window-logic tests under sanitizers, then a whole run fuzzed for a minute"
-# One clang build serves both: AddressSanitizer and UBSan, with libFuzzer's coverage.
+echo "== engine and window-logic tests under AddressSanitizer and UBSan (clang)"
 cmake -S . -B build-sanitize -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DNUMIR_WERROR=ON -DNUMIR_SANITIZE=ON -DNUMIR_FUZZ=ON -DNUMIR_BUILD_WINDOW=OFF \
-    -DNUMIR_BUILD_BENCH=OFF -DBUILD_TESTING=ON
+    -DNUMIR_WERROR=ON -DNUMIR_SANITIZE=ON -DNUMIR_BUILD_WINDOW=OFF -DNUMIR_BUILD_BENCH=OFF \
+    -DBUILD_TESTING=ON
 cmake --build build-sanitize -j "$(nproc)"
 ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
-mkdir -p build-sanitize/corpus
-build-sanitize/tests/fuzz/run_fuzz -max_total_time=60 -timeout=30 -print_final_stats=1 \
-    build-sanitize/corpus tests/fuzz/corpus
 
 echo "== the downloads (Windows zips and the Debian package) and their checks, then the Windows tests under Wine"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
@@ -63,4 +59,4 @@ lines_of() { git ls-files | grep -E "$kinds" | grep "$@" '^tests/' | xargs cat |
 tests=$(lines_of) code=$(lines_of -v)
 share=$((1000 * tests / code))
 echo "tests: $tests lines, the rest: $code lines: $((share / 10)).$((share % 10))%"
-((100 * tests <= 35 * code)) || { echo "The tests are over 35% of the rest: fold them." && exit 1; }
+((100 * tests <= 33 * code)) || { echo "The tests are over 33% of the rest: fold them." && exit 1; }

@@ -1,5 +1,4 @@
-// Reads the running Windows program from outside, through the calls screen readers and
-// test tools use, and prints UTF-8, one line each:
+// Reads the running Windows program as screen readers do, and prints UTF-8, one line each:
 //   win_probe names     "Name<TAB>accessible name" of every control (AccessibleObjectFromWindow)
 //   win_probe trail N   the focused control's name now and each time it changes, N times at
 //                       most in five seconds (GetGUIThreadInfo)

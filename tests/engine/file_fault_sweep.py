@@ -1,14 +1,12 @@
 #!/usr/bin/env python3
 """Every system call of a run's write, failed and killed in turn.
 
-For each folder situation and both modes, one traced run lists the calls the write makes;
-then, for every occurrence of every call, the write is run again under strace with that
-call failing (EIO, ENOSPC or EINTR once, EIO from there on) or the program killed there.
-After each, once start-up has run, the file holds its old bytes and the run said so, or the
-whole new content and the run said so (a killed run may leave either); no run hangs; and the
-folders hold what they held before, other programs' files beside the file untouched. A case
-that leaves a file of the program's is run twice more, a person changing the file (a line
-added; rewritten in place) before start-up, whose bytes must then stay exactly so.
+For each folder situation and both modes, every occurrence of every call the write makes is
+failed (EIO, ENOSPC or EINTR once, EIO from there on) or killed, under strace. Once start-up
+has run, the file holds its old bytes or the whole new content as the run said (a killed run
+may leave either), no run hangs, and other files are as they were. A case that leaves a file
+of the program's runs twice more with a person's change (a line added; rewritten in place)
+before start-up, which must stay exactly so. Last, copies append at once and take turns.
 Usage: file_fault_sweep.py FILE_WRITER
 """
 import concurrent.futures as futures
@@ -22,6 +20,7 @@ import tempfile
 WRITER = sys.argv[1]
 NOBODY = 65534
 RUN_LINES = 5
+RUN = b"".join(b"%012d\r\n" % (100000000000 + n) for n in range(RUN_LINES))  # the writer's lines
 OLD = b"".join(b"0102030405%02d\r\n" % n for n in range(6, 9))
 FAULTS = ["error=EIO:when={n}", "error=ENOSPC:when={n}", "error=EINTR:when={n}",
           "error=EIO:when={n}+", "signal=KILL:when={n}"]
@@ -31,8 +30,8 @@ SIZE_LIMIT = 150  # bytes: room for the new file, not for an append
 OTHERS = [(".%s.backup", b"a user's backup\n"), (".%s.Q7x9Zk", b"a copy tool's file in flight")]
 PEOPLE = {"line added": ("ab", b"424242424242\r\n"), "rewritten": ("wb", b"050607080910\r\n" * 4)}
 PROGRAMS_OWN = re.compile(r"\.numir-(tmp|undo)$")
-# name; files (name, bytes, mode, or a link's target); hard link to numir.txt; where the
-# lines land; another user's run (folder mode) or root's; the modes that may write the file
+# name; files (name, bytes, mode or None for a link); hard link; where the lines land; another
+# user's run (its folder's mode) or root's; the modes that may write the file
 SITUATIONS = [
     ("plain file", [("numir.txt", OLD, 0o644)], None, "numir.txt", None, BOTH),
     ("missing file", [], None, "numir.txt", None, BOTH),
@@ -54,10 +53,6 @@ if os.geteuid() != 0:  # another user, and a root who may write anything, need r
     SITUATIONS = [s for s in SITUATIONS if s[4] is None and "root" not in s[0]]
 
 
-def lines(count):
-    return b"".join(b"%012d\r\n" % (100000000000 + n) for n in range(count))
-
-
 def prepare(situation):
     top = tempfile.mkdtemp(prefix="numir-sweep-")
     _, files, hard_link, lands, user_folder, _ = situation
@@ -66,7 +61,7 @@ def prepare(situation):
     for name, content, mode in files + others:
         path = os.path.join(top, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        if mode is None:
+        if mode is None:  # a symbolic link to content
             os.symlink(content, path)
             continue
         with open(path, "wb") as f:
@@ -75,9 +70,7 @@ def prepare(situation):
     if hard_link:
         os.link(os.path.join(top, "numir.txt"), os.path.join(top, hard_link))
     if user_folder is not None:
-        for root, dirs, names in os.walk(top):
-            for name in dirs + names + ["."]:
-                os.chown(os.path.join(root, name), NOBODY, NOBODY)
+        subprocess.run(["chown", "-R", f"{NOBODY}:{NOBODY}", top], check=True)
         os.chmod(top, user_folder)
     return top
 
@@ -108,15 +101,11 @@ def command(top, args, user, trace=(), limited=False):
     return (drop if user else []) + args
 
 
-def leftovers(top):
-    return [p for p in snapshot(top) if PROGRAMS_OWN.search(p)]
-
-
 def judge(situation, mode, top, before, code, fault="", person=None):
     """What is wrong after the write, a person's change if any, and start-up, or nothing."""
     name, _, _, lands, user_folder, writes = situation
     old = before.get(lands, (0, 0, None))[2]
-    new = ((old or b"") if mode == "append" else b"") + lines(RUN_LINES)
+    new = ((old or b"") if mode == "append" else b"") + RUN
     allowed = {0: [new], 3: [old], -signal.SIGKILL: [old, new] if mode in writes else [old]}.get(code)
     if allowed is None or (code == 0 and mode not in writes):
         return f"exit {code}"
@@ -155,7 +144,7 @@ def attempt(situation, mode, trace=(), person=None):
             code = subprocess.run(args, timeout=20).returncode
         except subprocess.TimeoutExpired:
             return "hang", "hang", False
-        left = bool(leftovers(top))
+        left = any(PROGRAMS_OWN.search(p) for p in snapshot(top))
         if person and not left:
             return code, None, False
         return code, judge(situation, mode, top, before, code, trace[-1] if trace else "", person), left
@@ -178,8 +167,26 @@ def calls_of(situation, mode):
     return calls
 
 
+def copies_at_once(writers=4, runs=60):
+    """Copies of the program appending at once: each writes, and each run's lines stand together."""
+    top = prepare(SITUATIONS[0])
+    try:
+        copies = [subprocess.Popen([WRITER, os.path.join(top, "numir.txt"), "append", str(RUN_LINES),
+                                    str(runs), str(w)]) for w in range(writers)]
+        if any(copy.wait() for copy in copies):
+            return "a copy failed"
+        with open(os.path.join(top, "numir.txt"), "rb") as f:
+            content = f.read()[len(OLD):]
+        runs_seen = [content[at:at + 14 * RUN_LINES] for at in range(0, len(content), 14 * RUN_LINES)]
+        whole = all(run == b"".join(run[:11] + b"%d\r\n" % n for n in range(RUN_LINES)) for run in runs_seen)
+        return None if whole and len(runs_seen) == writers * runs else "lines lost or torn apart"
+    finally:
+        subprocess.run(["rm", "-rf", top])
+
+
 def main():
-    wrong, kinds, jobs, people = [], {}, [], {p: 0 for p in PEOPLE}
+    wrong, kinds, jobs, again, people = [], {}, [], [], {p: 0 for p in PEOPLE}
+    wrong += [f"copies at once: {problem}"] if (problem := copies_at_once()) else []
     with futures.ThreadPoolExecutor(os.cpu_count()) as pool:
         for situation in SITUATIONS:
             for mode in ("append", "replace"):
@@ -188,9 +195,7 @@ def main():
                         trace = ["-o", "/dev/null", "-e", f"trace={call}",
                                  "-e", f"inject={call}:" + fault.format(n=n)]
                         label = f"{situation[0]}, {mode}, {call} #{n} {fault}"
-                        jobs.append((label, situation, mode, trace,
-                                     pool.submit(attempt, situation, mode, trace)))
-        again = []
+                        jobs.append((label, situation, mode, trace, pool.submit(attempt, situation, mode, trace)))
         for label, situation, mode, trace, job in jobs:
             kind = label.split(" ")[-1].split(":when")[0] + ("+" if label.endswith("+") else "")
             kinds[kind] = kinds.get(kind, 0) + 1
@@ -203,10 +208,8 @@ def main():
             people[person] += left
             wrong += [f"{label}: {problem}"] if problem else []
     print("injections:", len(jobs), ", ".join(f"{k} {v}" for k, v in sorted(kinds.items())))
-    print("a person's change after a run that left a file of its own:",
-          ", ".join(f"{k} {v}" for k, v in people.items()))
-    for line in wrong:
-        print("WRONG", line)
+    print("a person's change after a run that left a file of its own:", people)
+    print("\n".join(f"WRONG {line}" for line in wrong) or "nothing wrong")
     print(f"{0 if wrong else 1} passed, {1 if wrong else 0} failed")
     return 1 if wrong else 0
 

@@ -1,5 +1,4 @@
-// The random source: Philox4x32-10 as its authors publish it, and a key of its own for every
-// run. What the search makes of its words is the search's law tests'.
+// Philox4x32-10 as its authors publish it, and a key of its own for every run.
 #include "random/random_source.h"
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// What several test files need: a fresh folder per test, byte-exact file reads and writes,
-// and settings written as one line.
+// What several test files need: a folder per test, whole files, settings in one line.
 #pragma once
 
 #include "settings/prediction_settings.h"
@@ -61,17 +60,12 @@ inline PredictionSettings settings(double include1, double include2, double excl
     return s;
 }
 
-// The settings as a test's failure names them.
+// The settings as a test's failure names them: includes, excludes (0: off), previous draw.
 inline std::string described(const PredictionSettings& s) {
-    std::string text = std::to_string(s.targetCount) + " lines";
-    for (auto [name, number] : {std::pair{"include", s.include1},
-                                {"include2", s.include2},
-                                {"exclude", s.exclude1},
-                                {"exclude2", s.exclude2}})
-        text += number.on ? std::string(", ") + name + " " + std::to_string(number.value) : "";
-    return text + (s.previousDrawOn ? ", previous " + std::string(s.previousDrawText.begin(),
-                                                                  s.previousDrawText.end())
-                                    : "");
+    std::string text;
+    for (OptionalNumber n : {s.include1, s.include2, s.exclude1, s.exclude2})
+        text += std::to_string(n.on ? n.value : 0) + " ";
+    return text + std::string(s.previousDrawText.begin(), s.previousDrawText.end());
 }
 
 } // namespace numir::testing

@@ -74,10 +74,7 @@ class ObservedRandom final : public RandomSource {
 
 class Form1Test : public ::testing::Test {
   protected:
-    void load() {
-        form.load();
-        view.boxes.clear();
-    }
+    void load() { form.load(), view.boxes.clear(); }
 
     testing::TempFolder folder;
     FakeView view;
@@ -127,36 +124,28 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
     for (const char* name : {"numir.txt", "velnor.ini"})
         fs::remove(folder / name), fs::create_directory(folder / name);
     form.load();
-    const Boxes foldersInTheWay{
-        {"オススメ", "数字選択式宝くじシート印刷ソフトと一緒に使ってね"},
-        {"ファイルエラー", "numir.txt に書き込めませんでした\n「numir.txt」と同じ名前のフォルダーが"
-                           "あるため、ファイルを置けません。"}};
-    EXPECT_EQ(view.boxes, foldersInTheWay);
+    ASSERT_EQ(view.boxes.size(), 2u);
+    EXPECT_TRUE(view.boxes[0].first == "オススメ" && view.boxes[1].first == "ファイルエラー" &&
+                view.boxes[1].second.find("同じ名前のフォルダー") != std::string::npos);
     EXPECT_TRUE(view.inStartState());
     fs::remove(folder / "numir.txt");
     load();
     EXPECT_TRUE(fs::exists(folder / "numir.txt"));
 }
 
-TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) {
+// Lines, the status line and an appending run as a person sees them are the end-to-end tests'.
+TEST_F(Form1Test, ARunDisablesTheButtonsAndViewOpensTheFile) {
     load();
     fs::remove(folder / "numir.txt"); // gone since start-up: made anew
     bool disabledDuringRun = false;
     random.onReseed = [&] { disabledDuringRun = view.buttonsEnabled(false) && view.waiting; };
-    view.setChecked(Check3, true);
-    view.texts[indexOf(Text3)] = "４３";
+    view.setChecked(Option9, true); // ３０件
     form.start();
     EXPECT_TRUE(disabledDuringRun && view.buttonsEnabled(true) && view.boxes.empty() &&
                 !view.waiting);
-    const std::string ten = readWholeFile(folder / "numir.txt");
-    EXPECT_TRUE(std::regex_match(ten, std::regex("([0-9]{10}43\r\n){10}"))) << ten;
-    EXPECT_TRUE(std::regex_match(view.text(Text4),
-                                 std::regex(" 予想を書込みました。 [0-9]+個の組合せから選出")));
-    view.setChecked(Option1, true), view.setChecked(Option9, true); // thirty more, appended
-    form.start();
-    const std::string forty = readWholeFile(folder / "numir.txt");
-    EXPECT_TRUE(forty.starts_with(ten) &&
-                std::regex_match(forty, std::regex("([0-9]{10}43\r\n){40}")));
+    EXPECT_TRUE(
+        std::regex_match(readWholeFile(folder / "numir.txt"), std::regex("([0-9]{12}\r\n){30}")));
+    EXPECT_TRUE(view.text(Text4).starts_with(" 予想を書込みました。 "));
     form.viewInNotepad();
     view.viewerStarts = false;
     form.viewInNotepad();
@@ -168,39 +157,34 @@ TEST_F(Form1Test, RunsReplaceOrAppendWithTheButtonsDisabledAndViewOpensTheFile) 
 // numir.txt: one box that says why, in both modes, and the file and every control as they were.
 TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
     load();
-    const std::string cannotWrite = "numir.txt に書き込めませんでした\n";
     const auto keep = [](const fs::path& file) { writeWholeFile(file, "keep\r\n"); };
     const auto narrow = [&](const fs::path& file, const char* previousDraw) {
         keep(file);
-        for (auto [box, field, typed] : {std::tuple{Check3, Text3, "1"},
-                                         {Check5, Text6, "2"},
-                                         {Check2, Text2, "43"},
-                                         {Check4, Text5, "42"},
-                                         {Check1, Text1, previousDraw}})
-            view.setChecked(box, true), view.texts[indexOf(field)] = typed;
+        const std::tuple<Control, Control, const char*> typed[] = {{Check3, Text3, "1"},
+                                                                   {Check5, Text6, "2"},
+                                                                   {Check2, Text2, "43"},
+                                                                   {Check4, Text5, "42"},
+                                                                   {Check1, Text1, previousDraw}};
+        for (auto [box, field, text] : typed)
+            view.setChecked(box, true), view.texts[indexOf(field)] = text;
         view.setChecked(Option8, true); // ２００件
     };
     std::shared_ptr<void> held; // a file another program has open during the run
     const struct {
         const char* name;
         std::function<void(const fs::path&)> prepare;
-        std::pair<std::string, std::string> says; // the title and the prompt
+        const char *title, *says;
     } rows[] = {
-        {"111 even and 93 odd combinations",
-         [&](auto& file) { narrow(file, "000000000003"); },
-         {"入力エラー", "予想件数"}},
+        {"111 even and 93 odd combinations", [&](auto& file) { narrow(file, "000000000003"); },
+         "入力エラー", "予想件数"},
         // more than 8 odd lines drawn again within the quota of 60 stop nine runs in ten
         {"148 even and 126 odd, a run that stops",
-         [&](auto& file) { narrow(file, "000000000005"); },
-         {"予想エラー", "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください"}},
-        {"a folder in the way",
-         [](auto& file) { fs::create_directory(file); },
-         {"ファイルエラー", cannotWrite + "「numir.txt」と同じ名前のフォルダーがあるため、"
-                                          "ファイルを置けません。"}},
-        {"read-only",
-         [&](auto& file) { keep(file), fs::permissions(file, fs::perms::owner_read); },
-         {"ファイルエラー", cannotWrite + "「numir.txt」は読み取り専用です。ファイルのプロパティで"
-                                          "読み取り専用を外してから、もう一度お試しください。"}},
+         [&](auto& file) { narrow(file, "000000000005"); }, "予想エラー",
+         "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください"},
+        {"a folder in the way", [](auto& file) { fs::create_directory(file); }, "ファイルエラー",
+         "同じ名前のフォルダー"},
+        {"read-only", [&](auto& file) { keep(file), fs::permissions(file, fs::perms::owner_read); },
+         "ファイルエラー", "読み取り専用"},
 #ifdef _WIN32
         {"held by a program that shares nothing",
          [&](auto& file) {
@@ -209,13 +193,11 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
                  CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
                  CloseHandle);
          },
-         {"ファイルエラー", cannotWrite + "「numir.txt」はほかのプログラムが使用中です。"
-                                          "そのプログラムを閉じてから、もう一度お試しください。"}},
+         "ファイルエラー", "ほかのプログラムが使用中"},
 #else
         {"a link to a disk that is always full",
-         [](auto& file) { fs::create_symlink("/dev/full", file); },
-         {"ファイルエラー", cannotWrite + "ディスクの空き容量が足りません。不要な"
-                                          "ファイルを削除してから、もう一度お試しください。"}},
+         [](auto& file) { fs::create_symlink("/dev/full", file); }, "ファイルエラー",
+         "空き容量が足りません"},
 #endif
     };
     for (const auto& row : rows)
@@ -231,9 +213,12 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
             const FakeView before = view;
             form.start();
             held.reset();
-            EXPECT_EQ(view.boxes, Boxes{row.says});
-            EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked);
-            EXPECT_TRUE(view.buttonsEnabled(true));
+            ASSERT_EQ(view.boxes.size(), 1u);
+            EXPECT_EQ(view.boxes[0].first, row.title);
+            EXPECT_TRUE(view.boxes[0].second.find(row.says) != std::string::npos)
+                << view.boxes[0].second;
+            EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked &&
+                        view.buttonsEnabled(true));
             EXPECT_TRUE(fs::is_directory(file) || fs::is_symlink(file) ||
                         readWholeFile(file) == "keep\r\n");
             std::error_code ignored;

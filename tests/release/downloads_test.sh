@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Checks what users download as their systems get it, one expectation a line: each Windows
-# zip (its files, texts that Notepad shows in Japanese, the licences, and the version record,
-# manifest and icon sizes read back out of the .exe) and the Debian package (unpacked into a
-# scratch root: every file the desktop needs, its dependencies, the validators, lintian, and
-# the installed program started once). Every expectation that fails is listed.
+# Checks what users download, one expectation a line, listing every one that fails: each
+# Windows zip (files, Notepad-ready Japanese texts, licences, and the version record, manifest
+# and icon sizes read out of the .exe) and the Debian package (unpacked: every file, its
+# dependencies, the validators, lintian, and the installed program started once).
 # Usage: downloads_test.sh DIST VERSION SHOWN_VERSION   (under xvfb-run; e.g. dist 1.0.2 1.00.0002)
 set -uo pipefail
 dist=$(realpath "$1") version=$2 shown=$3
