@@ -63,8 +63,8 @@ answer_box() { # with Enter; under Wine no window manager gives a box the focus
     wait_for window_absent "$1" || fail "the box $1 did not close"
 }
 
-# A run that must hold 43, pasted in full width (keys for full-width digits are unreliable);
-# a run that appends; the viewer on the file.
+# A run that must hold 43, pasted in full width (keys for full-width digits are unreliable),
+# one that appends, and the viewer on the file.
 runs_and_the_viewer() {
     new_folder
     start_program
@@ -91,8 +91,7 @@ runs_and_the_viewer() {
     fi
 }
 
-# Without the companion's settings the notice comes first, then the window.
-notice_reset_and_close() {
+notice_reset_and_close() { # without the companion's settings: the notice, then the window
     new_folder && rm "$work/velnor.ini"
     start_program
     answer_box 'オススメ' && wait_for_form || return 1

@@ -16,8 +16,7 @@ namespace {
 
 constexpr double allCombinations = 6096454, chance = 3.719; // the deviate of one in 10,000
 
-// A chi-square over the cells expected to hold five or more, the thinner ones pooled, below
-// the value it exceeds with one chance in 10,000 (Wilson-Hilferty).
+// A chi-square (thin cells pooled) below what it exceeds once in 10,000 (Wilson-Hilferty).
 void expectFits(const std::vector<double>& seen, const std::vector<double>& expected,
                 const std::string& what) {
     double chiSquare = 0, cells = 0, seenRest = 0, expectedRest = 0;

@@ -19,8 +19,7 @@ namespace fs = std::filesystem;
 using testing::namesIn, testing::oldLines, testing::readWholeFile, testing::runLines,
     testing::writeWholeFile;
 
-// Which states of the file a put-back may undo: only those the recorded write (or a put-back
-// of it) can leave; anything else is someone else's change and stays.
+// A put-back undoes only what the recorded write (or a put-back of it) can leave.
 TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
     using enum WriteState;
     const std::string person = "424242424242\r\n", other = std::string(56, '5');

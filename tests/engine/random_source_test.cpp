@@ -8,7 +8,6 @@
 namespace numir {
 namespace {
 
-// Random123's known-answer vectors for Philox4x32-10.
 TEST(Philox, GivesThePublishedAnswers) {
     const struct {
         PhiloxCounter counter;

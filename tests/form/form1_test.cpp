@@ -60,8 +60,7 @@ class FakeView final : public FormView {
     bool viewerStarts = true, waiting = false;
 };
 
-// The program's source with repeatable keys, which also lets a test look at the window while
-// a run draws.
+// The program's source with repeatable keys, and a look at the window while a run draws.
 class ObservedRandom final : public RandomSource {
   public:
     void reseed() override { real.reseed(), onReseed(); }
@@ -133,7 +132,6 @@ TEST_F(Form1Test, StartUpAndResetRestoreTheControlsAndLeaveTheFile) {
     EXPECT_TRUE(fs::exists(folder / "numir.txt"));
 }
 
-// Lines, the status line and an appending run as a person sees them are the end-to-end tests'.
 TEST_F(Form1Test, ARunDisablesTheButtonsAndViewOpensTheFile) {
     load();
     fs::remove(folder / "numir.txt"); // gone since start-up: made anew
