@@ -6,8 +6,7 @@
 // append or a write over the file keeps an undo record first.
 #include "durable_write.h"
 
-#include "native_file.h"
-#include "undo_record.h"
+#include "locked_file.h"
 
 namespace numir {
 
@@ -21,118 +20,7 @@ constexpr int turnsAtMost = 8;
 
 enum class Mode { Append, Replace };
 
-fs::path folderOf(const fs::path& path) {
-    return path.has_parent_path() ? path.parent_path() : fs::path(".");
-}
-
-FileError failure(const fs::path& shown, FilePlace place, Code code) {
-    return FileError{shown.filename().string(), problemFromSystemCode(code), place, code};
-}
-
-FileError plainFailure(const fs::path& shown, FileProblem problem) {
-    return FileError{shown.filename().string(), problem, FilePlace::File, 0};
-}
-
-// The name the user knows, and the file its links lead to.
-struct Target {
-    fs::path shown;
-    fs::path real;
-
-    FileError failed(FilePlace place, Code code) const { return failure(shown, place, code); }
-};
-
-struct Locked {
-    File file;
-    Facts facts;
-};
-struct Device {}; // written through, without a lock
-struct GoRound {  // another turn, after another copy's change, or to write in place
-    bool inPlace = false;
-};
 struct Written {};
-using Opened = std::variant<Locked, Device, GoRound, FileError>;
-
-// Whether a name is one of the program's temporary files beside target.
-bool isTemporaryOf(const fs::path& name, const fs::path& target) {
-    const auto model =
-        temporaryName(target, std::string(temporaryRandomLength, '0')).filename().native();
-    const auto candidate = name.filename().native();
-    const std::size_t random = model.size() - temporaryMark.size() - temporaryRandomLength;
-    if (candidate.size() != model.size())
-        return false;
-    for (std::size_t at = 0; at < model.size(); ++at) {
-        const auto c = candidate[at];
-        const bool alphanumeric =
-            (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (at >= random && at < random + temporaryRandomLength ? !alphanumeric : c != model[at])
-            return false;
-    }
-    return true;
-}
-
-// The file the name leads to, open and locked, still the one the name leads to once the lock
-// is held. A missing file is made empty first, and then written as any other.
-Opened openLocked(const Target& target) {
-    auto status = statusOf(target.real);
-    if (auto* code = std::get_if<Code>(&status))
-        return target.failed(FilePlace::Folder, *code);
-    switch (std::get<NameStatus>(status).kind) {
-    case Kind::Missing:
-        if (Code code = createEmpty(target.real))
-            return target.failed(FilePlace::Folder, code);
-        return GoRound{};
-    case Kind::Folder:
-        return plainFailure(target.shown, FileProblem::FolderInTheWay);
-    case Kind::Other:
-        return Device{};
-    case Kind::Regular:
-        break;
-    }
-    // Checked by hand, since Linux lets root write anything.
-    if (std::get<NameStatus>(status).readOnly)
-        return plainFailure(target.shown, FileProblem::ReadOnly);
-    auto opened = openForWriting(target.real);
-    if (auto* code = std::get_if<Code>(&opened))
-        return isMissing(*code) ? Opened(GoRound{}) : target.failed(FilePlace::File, *code);
-    File& file = std::get<File>(opened);
-    if (Code code = lock(file))
-        return target.failed(FilePlace::File, code);
-    auto facts = factsOf(file);
-    if (auto* code = std::get_if<Code>(&facts))
-        return target.failed(FilePlace::File, *code);
-    auto named = identityOf(target.real);
-    if (auto* code = std::get_if<Code>(&named))
-        return isMissing(*code) ? Opened(GoRound{}) : target.failed(FilePlace::File, *code);
-    if (std::get<Identity>(named) != std::get<Facts>(facts).identity)
-        return GoRound{};
-    return Locked{std::move(file), std::get<Facts>(facts)};
-}
-
-Code readWholeFile(const File& file, std::string& content) {
-    content.clear();
-    return readAll(file, content);
-}
-
-// The file as it was before the write the record is of.
-Code putBack(const File& file, const UndoRecord& record, std::uint64_t length) {
-    Code code = writeAt(file, record.oldBytes, 0);
-    if (code == 0 && length > record.oldLength)
-        code = setLength(file, record.oldLength);
-    return code == 0 ? flush(file) : code;
-}
-
-// Puts the file back when it is in a state the recorded write can leave: unfinished, or also
-// finished for the write that has just failed.
-Code undo(const File& file, const UndoRecord& record, bool evenFinished) {
-    std::string content;
-    Code code = readWholeFile(file, content);
-    if (code != 0)
-        return code;
-    WriteState state = stateOf(record, content);
-    if (state == WriteState::Unfinished || (evenFinished && state == WriteState::Finished))
-        return putBack(file, record, content.size());
-    return 0;
-}
 
 // The record reaches its own name only once it is whole and on the disk.
 Code keepRecord(const Target& target, const UndoRecord& record) {
@@ -171,7 +59,7 @@ std::optional<FileError> settle(Code code, const Target& target, const Locked& l
             syncFolder(folderOf(target.real));
         return std::nullopt;
     }
-    if (undo(locked.file, record, true) == 0 && recorded)
+    if (undoOwnWrite(locked.file, record, true) == 0 && recorded)
         removeIfFree(undoRecordPath(target.real));
     return target.failed(FilePlace::File, code);
 }
@@ -209,7 +97,7 @@ std::variant<Written, GoRound, FileError> append(const Target& target, const Loc
 std::optional<FileError> writeInPlace(const Target& target, const Locked& locked,
                                       std::string_view bytes) {
     UndoRecord record{UndoRecord::Write::InPlace, locked.facts.identity, 0, "", std::string(bytes)};
-    Code code = readWholeFile(locked.file, record.oldBytes);
+    Code code = readAll(locked.file, record.oldBytes);
     record.oldLength = record.oldBytes.size();
     // The room first, so that a full disk fails before a byte changes.
     if (code == 0 && bytes.size() > record.oldLength)
@@ -244,33 +132,6 @@ std::variant<Written, GoRound, FileError> renameOver(const Target& target, Locke
     if (heldElsewhere(code))
         return GoRound{true};
     return target.failed(FilePlace::File, code);
-}
-
-// Clears away what killed runs left: the file put back as far as an unfinished write of the
-// program's changed it, the record dropped, the program's temporary files that no run holds
-// removed. Anything else beside the file, and any other change to it, stays as it is.
-std::optional<FileError> recoverLocked(const Target& target, const Locked& locked) {
-    const fs::path recordPath = undoRecordPath(target.real);
-    auto opened = openForReading(recordPath);
-    if (auto* code = std::get_if<Code>(&opened); code && !isMissing(*code))
-        return target.failed(FilePlace::File, *code);
-    if (auto* recordFile = std::get_if<File>(&opened)) {
-        std::string bytes;
-        Code code = readAll(*recordFile, bytes);
-        std::optional<UndoRecord> record = decodeUndoRecord(bytes);
-        if (code == 0 && record && record->file == locked.facts.identity)
-            code = undo(locked.file, *record, false);
-        if (code != 0)
-            return target.failed(FilePlace::File, code);
-        recordFile->close();
-        removeIfFree(recordPath);
-    }
-    std::error_code error;
-    for (fs::directory_iterator entry(folderOf(target.real), error), end; !error && entry != end;
-         entry.increment(error))
-        if (isTemporaryOf(entry->path(), target.real))
-            removeIfFree(entry->path());
-    return std::nullopt;
 }
 
 std::variant<Written, GoRound, FileError> writeOnce(const Target& target, std::string_view bytes,

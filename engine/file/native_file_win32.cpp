@@ -226,9 +226,8 @@ Result<Temporary> temporaryBeside(const fs::path& target, const File* like) {
             basic.FileAttributes = known->dwFileAttributes &
                                    (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-            if (basic.FileAttributes != 0)
-                SetFileInformationByHandle(handleOf(temporary.file), FileBasicInfo, &basic,
-                                           sizeof basic);
+            SetFileInformationByHandle(handleOf(temporary.file), FileBasicInfo, &basic,
+                                       sizeof basic);
         }
         return temporary;
     }
@@ -240,10 +239,8 @@ Code moveOver(Temporary& temporary, const fs::path& destination) {
     std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + (name.size() + 1) * sizeof(wchar_t));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->ReplaceIfExists = TRUE;
-    rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-    std::copy(name.begin(), name.end(), rename->FileName);
-    rename->FileName[name.size()] = L'\0';
+    std::copy(name.begin(), name.end(), rename->FileName); // zeroed: no root, the ending
     Code code = succeeded(SetFileInformationByHandle(handleOf(temporary.file), FileRenameInfo,
                                                      rename, static_cast<DWORD>(buffer.size())));
     if (code == 0)
