@@ -24,6 +24,10 @@ std::string whatIsWrong(const FileError& error) {
         return file + "を置くフォルダーが見つかりません。";
     case FileProblem::FolderInTheWay:
         return file + "と同じ名前のフォルダーがあるため、ファイルを置けません。";
+    case FileProblem::NotReachable:
+        return file + "のあるドライブまたはネットワーク上のフォルダーにつながりません。"
+                      "ドライブの接続、ネットワーク、OneDrive などの同期ソフトが動いているかを"
+                      "確かめてから、もう一度お試しください。";
     case FileProblem::Other:
         break;
     }

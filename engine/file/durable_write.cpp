@@ -22,45 +22,47 @@ enum class Mode { Append, Replace };
 
 struct Written {};
 
-// The record reaches its own name only once it is whole and on the disk.
-Code keepRecord(const Target& target, const UndoRecord& record) {
-    auto made = temporaryBeside(target.real, nullptr);
+// The record, whole and on the disk under a name of its own, kept open until the write ends.
+Result<Temporary> keepRecord(const Target& target, const UndoRecord& record) {
+    auto made = temporaryBeside(target.real, nullptr, recordMark);
     if (auto* code = std::get_if<Code>(&made))
         return *code;
-    Temporary& temporary = std::get<Temporary>(made);
-    Code code = writeAt(temporary.file, encodeUndoRecord(record), 0);
+    Temporary& kept = std::get<Temporary>(made);
+    Code code = writeAt(kept.file, encodeUndoRecord(record), 0);
     if (code == 0)
-        code = flush(temporary.file);
-    if (code == 0)
-        code = moveOver(temporary, undoRecordPath(target.real));
-    if (code != 0)
-        discard(temporary);
-    else
-        syncFolder(folderOf(target.real));
-    return code;
+        code = flush(kept.file);
+    if (code != 0) {
+        discard(kept);
+        return code;
+    }
+    syncFolder(folderOf(target.real));
+    return std::move(kept);
 }
 
 // Where the folder takes no new file or has no room for one, the write goes ahead without a
 // record; a failure still puts it back at once.
-std::variant<bool, Code> recordFirst(const Target& target, const UndoRecord& record) {
-    Code code = keepRecord(target, record);
-    if (code == 0 || takesNoNewFile(code) || noRoomLeft(code))
-        return code == 0;
-    return code;
+std::variant<std::optional<Temporary>, Code> recordFirst(const Target& target,
+                                                         const UndoRecord& record) {
+    auto kept = keepRecord(target, record);
+    if (auto* made = std::get_if<Temporary>(&kept))
+        return std::optional<Temporary>(std::move(*made));
+    if (Code code = std::get<Code>(kept); !takesNoNewFile(code) && !noRoomLeft(code))
+        return code;
+    return std::optional<Temporary>();
 }
 
 // The end of a recorded write that went as far as code says: on the disk and the record
-// dropped (should that fail, the next run finds the finished write and drops it then), or
-// the file put back, the record gone, and the failure said.
+// dropped, or the file put back, the record dropped, and the failure said. A record whose
+// put-back failed stays for the next run to finish.
 std::optional<FileError> settle(Code code, const Target& target, const Locked& locked,
-                                const UndoRecord& record, bool recorded) {
+                                const UndoRecord& record, std::optional<Temporary>& kept) {
     if (code == 0 && (code = flush(locked.file)) == 0) {
-        if (recorded && removeIfFree(undoRecordPath(target.real)) == 0)
-            syncFolder(folderOf(target.real));
+        if (kept)
+            dropRecord(*kept);
         return std::nullopt;
     }
-    if (undoOwnWrite(locked.file, record, true) == 0 && recorded)
-        removeIfFree(undoRecordPath(target.real));
+    if (undoOwnWrite(locked.file, record, true) == 0 && kept)
+        dropRecord(*kept);
     return target.failed(FilePlace::File, code);
 }
 
@@ -76,7 +78,7 @@ std::optional<FileError> recordedWrite(const Target& target, const Locked& locke
                record.newBytes.size() < record.oldLength) {
         code = setLength(locked.file, record.newBytes.size());
     }
-    return settle(code, target, locked, record, std::get<bool>(recorded));
+    return settle(code, target, locked, record, std::get<std::optional<Temporary>>(recorded));
 }
 
 std::variant<Written, GoRound, FileError> append(const Target& target, const Locked& locked,

@@ -14,6 +14,7 @@ enum class FileProblem {
     InUse,          // another program holds the file
     FolderMissing,  // the folder the file should be in is not there
     FolderInTheWay, // a folder carries the file's name
+    NotReachable,   // the drive or network folder cannot be reached just now
     Other,
 };
 

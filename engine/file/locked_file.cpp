@@ -18,12 +18,12 @@ FileError plainFailure(const fs::path& shown, FileProblem problem) {
 
 namespace {
 
-// Whether a name is one of the program's temporary files beside target.
-bool isTemporaryOf(const fs::path& name, const fs::path& target) {
+// Whether a name is one of the program's files beside target that carry mark.
+bool isOwnFileOf(const fs::path& name, const fs::path& target, std::string_view mark) {
     const auto model =
-        temporaryName(target, std::string(temporaryRandomLength, '0')).filename().native();
+        ownName(target, std::string(temporaryRandomLength, '0'), mark).filename().native();
     const auto candidate = name.filename().native();
-    const std::size_t random = model.size() - temporaryMark.size() - temporaryRandomLength;
+    const std::size_t random = model.size() - mark.size() - temporaryRandomLength;
     if (candidate.size() != model.size())
         return false;
     for (std::size_t at = 0; at < model.size(); ++at) {
@@ -91,33 +91,63 @@ Code undoOwnWrite(const File& file, const UndoRecord& record, bool evenFinished)
     Code code = readAll(file, content);
     if (code != 0)
         return code;
-    WriteState state = stateOf(record, content);
-    if (state == WriteState::Unfinished || (evenFinished && state == WriteState::Finished))
+    switch (stateOf(record, content)) {
+    case WriteState::Unfinished:
         return putBack(file, record, content.size());
+    case WriteState::LinesShort:
+    case WriteState::Finished:
+        return evenFinished ? putBack(file, record, content.size()) : 0;
+    case WriteState::NotBegun:
+    case WriteState::Foreign:
+        break;
+    }
     return 0;
 }
 
+void dropRecord(Temporary& record) {
+    constexpr std::string_view voided = "numir-void"; // over the record's first word
+    if (removeOpen(record) != 0 &&
+        (writeAt(record.file, voided, 0) != 0 || flush(record.file) != 0))
+        if (setLength(record.file, 0) == 0)
+            flush(record.file);
+    record.file.close();
+}
+
+namespace {
+
+// A record of this file puts back what its unfinished write left; then it is dropped, as is
+// a record of another file or one that is not whole. Only a failed put-back is an error.
+Code settleRecord(const fs::path& path, const Locked& locked) {
+    auto opened = openOwn(path);
+    if (std::holds_alternative<Code>(opened))
+        return 0;
+    Temporary record{std::move(std::get<File>(opened)), path};
+    std::string bytes;
+    if (readAll(record.file, bytes) != 0)
+        return 0;
+    std::optional<UndoRecord> decoded = decodeUndoRecord(bytes);
+    if (decoded && decoded->file == locked.facts.identity)
+        if (Code code = undoOwnWrite(locked.file, *decoded, false))
+            return code;
+    dropRecord(record);
+    return 0;
+}
+
+} // namespace
+
 std::optional<FileError> recoverLocked(const Target& target, const Locked& locked) {
-    const fs::path recordPath = undoRecordPath(target.real);
-    auto opened = openForReading(recordPath);
-    if (auto* code = std::get_if<Code>(&opened); code && !isMissing(*code))
-        return target.failed(FilePlace::File, *code);
-    if (auto* recordFile = std::get_if<File>(&opened)) {
-        std::string bytes;
-        Code code = readAll(*recordFile, bytes);
-        std::optional<UndoRecord> record = decodeUndoRecord(bytes);
-        if (code == 0 && record && record->file == locked.facts.identity)
-            code = undoOwnWrite(locked.file, *record, false);
-        if (code != 0)
-            return target.failed(FilePlace::File, code);
-        recordFile->close();
-        removeIfFree(recordPath);
-    }
     std::error_code error;
     for (fs::directory_iterator entry(folderOf(target.real), error), end; !error && entry != end;
-         entry.increment(error))
-        if (isTemporaryOf(entry->path(), target.real))
-            removeIfFree(entry->path());
+         entry.increment(error)) {
+        const fs::path& name = entry->path();
+        if (isOwnFileOf(name, target.real, temporaryMark)) {
+            removeIfFree(name);
+        } else if (isOwnFileOf(name, target.real, recordMark) ||
+                   name.filename() == fixedRecordPath(target.real).filename()) {
+            if (Code code = settleRecord(name, locked))
+                return target.failed(FilePlace::File, code);
+        }
+    }
     return std::nullopt;
 }
 

@@ -44,9 +44,14 @@ Opened openLocked(const Target& target);
 // finished for the write that has just failed.
 native::Code undoOwnWrite(const native::File& file, const UndoRecord& record, bool evenFinished);
 
-// The file put back as far as an unfinished write of the program's changed it, the record
+// Removes an undo record the program holds open; where its name cannot be taken away, the
+// record is voided through the open file, so that no later run reads it again.
+void dropRecord(native::Temporary& record);
+
+// The file put back as far as an unfinished write of the program's changed it, the records
 // dropped, the program's temporary files that no run holds removed. Anything else beside the
-// file, and any other change to it, stays as it is.
+// file, and any other change to it, stays as it is. A record that cannot be opened (its
+// removal still pending, say) is passed over.
 std::optional<FileError> recoverLocked(const Target& target, const Locked& locked);
 
 } // namespace numir

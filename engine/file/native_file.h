@@ -67,20 +67,20 @@ struct NameStatus {
 };
 
 // The names of the program's own files beside a file, marked so that no other program's
-// file can be taken for one: temporary files, six random letters or digits in the middle,
-// and the undo record.
+// file can be taken for one: six random letters or digits in the middle, then the mark of a
+// temporary file or of an undo record. Each record has a name of its own, so that one whose
+// removal is still pending never stands in the next one's way.
 inline constexpr std::size_t temporaryRandomLength = 6;
 inline constexpr std::string_view temporaryMark = ".numir-tmp";
+inline constexpr std::string_view recordMark = ".numir-undo";
 inline fs::path ownName(const fs::path& target, const std::string& middle, std::string_view mark) {
     fs::path name = ".";
     name += target.filename();
     name += "." + middle + std::string(mark);
     return (target.has_parent_path() ? target.parent_path() : fs::path(".")) / name;
 }
-inline fs::path temporaryName(const fs::path& target, const std::string& random) {
-    return ownName(target, random, temporaryMark);
-}
-inline fs::path undoRecordPath(const fs::path& target) {
+// The one record name that earlier versions used.
+inline fs::path fixedRecordPath(const fs::path& target) {
     return ownName(target, "", "numir-undo");
 }
 
@@ -94,7 +94,8 @@ Result<NameStatus> statusOf(const fs::path& path);
 Code createEmpty(const fs::path& path);
 
 Result<File> openForReading(const fs::path& path);
-// For reading and writing, shared with any other program.
+// For reading and writing, shared with any other program. Another program's brief hold is
+// waited out, here and wherever a file is opened.
 Result<File> openForWriting(const fs::path& path);
 // Waits for the program's lock on the file; it goes with the file's closing or the process.
 Code lock(const File& file);
@@ -112,20 +113,26 @@ Code flush(const File& file);
 // A device in the file's place is written as it is.
 Code writeThrough(const fs::path& path, std::string_view bytes);
 
-// A new file beside target under a name only this program uses (.numir.txt.<random>.numir-tmp),
-// open so that no other program can remove it while it is in flight. like: the locked file
-// whose owner and permissions it takes.
+// A new file beside target under a name only this program uses (ownName with mark), open so
+// that no other program can remove it while it is in flight. like: the locked file whose
+// owner, permissions and attributes it takes; where they cannot be given to it, the code
+// says so, as for a folder that takes no new file.
 struct Temporary {
     File file;
     fs::path name;
 };
-Result<Temporary> temporaryBeside(const fs::path& target, const File* like);
-// Moves the temporary file over destination, replacing what is there, and puts it on the
-// disk; the temporary's name is gone when this succeeds.
+Result<Temporary> temporaryBeside(const fs::path& target, const File* like,
+                                  std::string_view mark = temporaryMark);
+// Moves the temporary file, flushed, over destination, replacing what is there; the
+// temporary's name is gone when this succeeds, whatever its closing says afterwards.
 Code moveOver(Temporary& temporary, const fs::path& destination);
 // The same for the locked file's own name. Windows refuses to replace a file that is open,
 // so there the lock is released first.
 Code replaceLocked(Temporary& temporary, const fs::path& target, File& locked);
+// A file of the program's opened for reading, writing and removal.
+Result<File> openOwn(const fs::path& path);
+// Takes the name away at once while the file stays open.
+Code removeOpen(Temporary& temporary);
 Code discard(Temporary& temporary);
 // Removes a file of the program's that no run has open; a missing one is no error.
 Code removeIfFree(const fs::path& path);

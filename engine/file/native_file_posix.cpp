@@ -32,6 +32,12 @@ FileProblem problemFromSystemCode(int code) {
         return FileProblem::FolderMissing;
     case EISDIR:
         return FileProblem::FolderInTheWay;
+    case ENOMEDIUM:
+    case ESTALE:
+    case ENOTCONN:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+        return FileProblem::NotReachable;
     default:
         return FileProblem::Other;
     }
@@ -215,9 +221,9 @@ Code writeThrough(const fs::path& path, std::string_view bytes) {
     return code == 0 ? flush(std::get<File>(device)) : code;
 }
 
-Result<Temporary> temporaryBeside(const fs::path& target, const File* like) {
-    std::string pattern = temporaryName(target, std::string(temporaryRandomLength, 'X'));
-    const int suffix = static_cast<int>(temporaryMark.size());
+Result<Temporary> temporaryBeside(const fs::path& target, const File* like, std::string_view mark) {
+    std::string pattern = ownName(target, std::string(temporaryRandomLength, 'X'), mark);
+    const int suffix = static_cast<int>(mark.size());
     Temporary temporary{
         File(retried([&] { return ::mkostemps(pattern.data(), suffix, O_CLOEXEC); })), pattern};
     if (!temporary.file)
@@ -250,6 +256,14 @@ Code moveOver(Temporary& temporary, const fs::path& destination) {
 // A waiting copy sees the new file once this one closes the old; the lock is kept till then.
 Code replaceLocked(Temporary& temporary, const fs::path& target, File&) {
     return moveOver(temporary, target);
+}
+
+Result<File> openOwn(const fs::path& path) {
+    return opened(path, O_RDWR);
+}
+
+Code removeOpen(Temporary& temporary) {
+    return codeOf(retried([&] { return ::unlink(temporary.name.c_str()); }));
 }
 
 Code discard(Temporary& temporary) {

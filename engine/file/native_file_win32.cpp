@@ -3,11 +3,22 @@
 // through its own handle, so that no other copy's clean-up can remove it in flight.
 #include "native_file.h"
 
+#include <aclapi.h>
 #include <random>
 #include <vector>
 #include <windows.h>
+#ifdef NUMIR_WIN32_FAULT_SEAM // the test writer's: any of the calls below can be made to fail
+#include "win32_fault_seam.h"
+#endif
 
 namespace numir {
+namespace {
+
+// Codes that not every set of headers names.
+constexpr int quotaExceeded = 1295; // ERROR_DISK_QUOTA_EXCEEDED
+constexpr int firstCloudFileError = 358, lastCloudFileError = 404;
+
+} // namespace
 
 FileProblem problemFromSystemCode(int code) {
     switch (code) {
@@ -18,6 +29,7 @@ FileProblem problemFromSystemCode(int code) {
         return FileProblem::ReadOnly;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
+    case quotaExceeded:
         return FileProblem::DiskFull;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
@@ -30,8 +42,15 @@ FileProblem problemFromSystemCode(int code) {
         return FileProblem::FolderMissing;
     case ERROR_DIRECTORY:
         return FileProblem::FolderInTheWay;
-    default:
-        return FileProblem::Other;
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_NETWORK_UNREACHABLE:
+        return FileProblem::NotReachable;
+    default: // the cloud-file errors of a synced folder whose provider is away, among others
+        return code >= firstCloudFileError && code <= lastCloudFileError ? FileProblem::NotReachable
+                                                                         : FileProblem::Other;
     }
 }
 
@@ -48,13 +67,20 @@ Code lastError() {
     return static_cast<Code>(GetLastError());
 }
 
+// Another program's brief hold (a virus scanner, the search indexer, a sync client) is
+// waited out for about a second.
 Result<File> created(const fs::path& path, DWORD access, DWORD sharing, DWORD disposition,
                      DWORD flags = FILE_ATTRIBUTE_NORMAL) {
-    HANDLE handle =
-        CreateFileW(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return lastError();
-    return File(reinterpret_cast<std::intptr_t>(handle));
+    for (int pauses = 0;; ++pauses) {
+        HANDLE handle =
+            CreateFileW(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return File(reinterpret_cast<std::intptr_t>(handle));
+        const Code code = lastError();
+        if (pauses == 20 || (code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION))
+            return code;
+        Sleep(50);
+    }
 }
 
 Code succeeded(BOOL done) {
@@ -80,10 +106,55 @@ Identity identityIn(const BY_HANDLE_FILE_INFORMATION& info) {
             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
+// The name goes at once where the file system can (POSIX semantics, Windows 10 1709 and
+// later on NTFS); elsewhere it goes once every handle to the file is closed.
 Code deleteThrough(HANDLE handle) {
+    struct {
+        ULONG flags;
+    } atOnce{0x1 | 0x2}; // FILE_DISPOSITION_INFO_EX: delete, with POSIX semantics
+    constexpr auto dispositionEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+    if (SetFileInformationByHandle(handle, dispositionEx, &atOnce, sizeof atOnce))
+        return 0;
     FILE_DISPOSITION_INFO dispose{TRUE};
     return succeeded(
         SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose));
+}
+
+// What a person set on the old file, given to the new one: its attributes and its
+// permissions, with the owner where this user may set it.
+Code takeSettingsOf(HANDLE old, HANDLE made) {
+    auto info = informationOf(old);
+    if (auto* code = std::get_if<Code>(&info))
+        return *code;
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = std::get<BY_HANDLE_FILE_INFORMATION>(info).dwFileAttributes &
+                           ~DWORD{FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                  FILE_ATTRIBUTE_SPARSE_FILE | FILE_ATTRIBUTE_COMPRESSED |
+                                  FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_NORMAL};
+    if (basic.FileAttributes != 0 &&
+        !SetFileInformationByHandle(made, FileBasicInfo, &basic, sizeof basic))
+        return lastError();
+    PSID owner = nullptr;
+    PACL permissions = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD code =
+        GetSecurityInfo(old, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                        &owner, nullptr, &permissions, nullptr, &descriptor);
+    if (code != ERROR_SUCCESS)
+        return static_cast<Code>(code);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION which =
+        DACL_SECURITY_INFORMATION |
+        (control & SE_DACL_PROTECTED ? PROTECTED_DACL_SECURITY_INFORMATION
+                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    code = SetSecurityInfo(made, SE_FILE_OBJECT, which | OWNER_SECURITY_INFORMATION, owner, nullptr,
+                           permissions, nullptr);
+    if (code != ERROR_SUCCESS)
+        code = SetSecurityInfo(made, SE_FILE_OBJECT, which, nullptr, nullptr, permissions, nullptr);
+    LocalFree(descriptor);
+    return static_cast<Code>(code);
 }
 
 } // namespace
@@ -98,8 +169,29 @@ Code File::close() {
 
 void prepareForWriting() {}
 
+// The final name of the file the path leads to, so that a symbolic link stays a link and its
+// target gets the lines; a missing file is named as it was given.
 Result<fs::path> followLinks(const fs::path& path) {
-    return path; // the system follows them
+    auto opened = created(path, 0, shareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    if (auto* code = std::get_if<Code>(&opened))
+        return isMissing(*code) || *code == ERROR_PATH_NOT_FOUND ? Result<fs::path>(path) : *code;
+    HANDLE handle = handleOf(std::get<File>(opened));
+    std::wstring name(MAX_PATH, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(handle, name.data(), static_cast<DWORD>(name.size()), 0);
+        if (length == 0)
+            return lastError();
+        const bool fits = length < name.size();
+        name.resize(length);
+        if (fits)
+            break;
+    }
+    if (name.starts_with(L"\\\\?\\UNC\\"))
+        return L"\\" + name.substr(7);
+    if (name.starts_with(L"\\\\?\\"))
+        return name.substr(4);
+    return fs::path(name);
 }
 
 Result<NameStatus> statusOf(const fs::path& path) {
@@ -202,7 +294,7 @@ Code writeThrough(const fs::path&, std::string_view) {
     return ERROR_NOT_SUPPORTED; // statusOf never says Other here
 }
 
-Result<Temporary> temporaryBeside(const fs::path& target, const File* like) {
+Result<Temporary> temporaryBeside(const fs::path& target, const File* like, std::string_view mark) {
     static constexpr char letters[] =
         "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     std::random_device source;
@@ -210,24 +302,19 @@ Result<Temporary> temporaryBeside(const fs::path& target, const File* like) {
         std::string random;
         for (std::size_t i = 0; i < temporaryRandomLength; ++i)
             random += letters[source() % (sizeof letters - 1)];
-        fs::path name = temporaryName(target, random);
+        fs::path name = ownName(target, random, mark);
         // Read sharing only: nobody can remove or rename it until it is moved.
-        auto made =
-            created(name, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW);
+        auto made = created(name, GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER,
+                            FILE_SHARE_READ, CREATE_NEW);
         if (auto* code = std::get_if<Code>(&made)) {
             if (*code == ERROR_FILE_EXISTS)
                 continue;
             return *code;
         }
         Temporary temporary{std::move(std::get<File>(made)), name};
-        auto info = like ? informationOf(handleOf(*like)) : Result<BY_HANDLE_FILE_INFORMATION>(0);
-        if (auto* known = std::get_if<BY_HANDLE_FILE_INFORMATION>(&info)) {
-            FILE_BASIC_INFO basic{};
-            basic.FileAttributes = known->dwFileAttributes &
-                                   (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
-                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-            SetFileInformationByHandle(handleOf(temporary.file), FileBasicInfo, &basic,
-                                       sizeof basic);
+        if (Code code = like ? takeSettingsOf(handleOf(*like), handleOf(temporary.file)) : 0) {
+            discard(temporary);
+            return code;
         }
         return temporary;
     }
@@ -241,12 +328,12 @@ Code moveOver(Temporary& temporary, const fs::path& destination) {
     rename->ReplaceIfExists = TRUE;
     rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
     std::copy(name.begin(), name.end(), rename->FileName); // zeroed: no root, the ending
-    Code code = succeeded(SetFileInformationByHandle(handleOf(temporary.file), FileRenameInfo,
-                                                     rename, static_cast<DWORD>(buffer.size())));
+    Code code = flush(temporary.file);
     if (code == 0)
-        code = flush(temporary.file);
-    if (Code closed = temporary.file.close(); code == 0)
-        code = closed;
+        code = succeeded(SetFileInformationByHandle(handleOf(temporary.file), FileRenameInfo,
+                                                    rename, static_cast<DWORD>(buffer.size())));
+    if (code == 0)
+        temporary.file.close(); // the move has taken effect: a failing close changes nothing
     return code;
 }
 
@@ -255,6 +342,14 @@ Code moveOver(Temporary& temporary, const fs::path& destination) {
 Code replaceLocked(Temporary& temporary, const fs::path& target, File& locked) {
     locked.close();
     return moveOver(temporary, target);
+}
+
+Result<File> openOwn(const fs::path& path) {
+    return created(path, GENERIC_READ | GENERIC_WRITE | DELETE, shareAll, OPEN_EXISTING);
+}
+
+Code removeOpen(Temporary& temporary) {
+    return deleteThrough(handleOf(temporary.file));
 }
 
 Code discard(Temporary& temporary) {
@@ -281,7 +376,7 @@ bool takesNoNewFile(Code code) {
 }
 
 bool noRoomLeft(Code code) {
-    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
+    return problemFromSystemCode(code) == FileProblem::DiskFull;
 }
 
 bool isMissing(Code code) {

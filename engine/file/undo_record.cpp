@@ -44,7 +44,9 @@ WriteState appendState(const UndoRecord& record, std::string_view content) {
         content.substr(record.oldLength) !=
             std::string_view(record.newBytes).substr(0, length - record.oldLength))
         return WriteState::Foreign;
-    return length == end ? WriteState::Finished : WriteState::Unfinished;
+    if (length == end)
+        return WriteState::Finished;
+    return content.ends_with('\n') ? WriteState::LinesShort : WriteState::Unfinished;
 }
 
 // The write puts the new bytes over the old from the start and then cuts the file to their
@@ -63,6 +65,8 @@ WriteState inPlaceState(const UndoRecord& record, std::string_view content) {
         if (!(at < before.size() && content[at] == before[at]) &&
             !(at < after.size() && content[at] == after[at]))
             return WriteState::Foreign;
+    if (after.starts_with(content) && content.ends_with('\n'))
+        return WriteState::LinesShort;
     return WriteState::Unfinished;
 }
 

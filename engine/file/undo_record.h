@@ -28,8 +28,10 @@ struct UndoRecord {
 };
 
 // Unfinished: part of the write has happened, in a way only this write (or the put-back of
-// it) can leave; Foreign: the file has been changed otherwise since.
-enum class WriteState { NotBegun, Unfinished, Finished, Foreign };
+// it) can leave. LinesShort: the finished file less its last lines, all whole: a write that
+// stopped at a line's end, or a person who cut lines off; only the running write knows
+// which, so start-up leaves it. Foreign: the file has been changed otherwise since.
+enum class WriteState { NotBegun, Unfinished, LinesShort, Finished, Foreign };
 
 WriteState stateOf(const UndoRecord& record, std::string_view content);
 

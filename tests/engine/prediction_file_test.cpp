@@ -36,6 +36,8 @@ TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
         {"append not begun", append, oldLines, NotBegun},
         {"append part way", append, oldLines + runLines.substr(0, 20), Unfinished},
         {"append finished", append, oldLines + runLines, Finished},
+        {"the last line cut after the append", append, oldLines + runLines.substr(0, 28),
+         LinesShort},
         {"a line added after the append", append, oldLines + runLines + person, Foreign},
         {"a line added after part of it", append, oldLines + runLines.substr(0, 14) + person,
          Foreign},
@@ -51,6 +53,7 @@ TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
          runLines.substr(0, 20) + longOld.substr(20) + person, Foreign},
         {"rewritten after a write in place", shrinking, other + other.substr(0, 28), Foreign},
         {"grown part way past the old end", growing, runLines.substr(0, 35), Unfinished},
+        {"grown, then the last line cut", growing, runLines.substr(0, 28), LinesShort},
         {"grown, then a line added", growing, runLines + person, Foreign},
     };
     for (const auto& row : rows)
@@ -90,7 +93,7 @@ TEST(PredictionFileTest, WhatAKilledRunLeftIsClearedAway) {
                 writeWholeFile(folder / name, "theirs");
             writeWholeFile(folder / ".numir.txt.Ab12Yz.numir-tmp", runLines);
             const auto identity = std::get<native::Identity>(native::identityOf(file));
-            writeWholeFile(native::undoRecordPath(file),
+            writeWholeFile(native::ownName(file, "Rec0rd", native::recordMark),
                            encodeUndoRecord({UndoRecord::Write::InPlace,
                                              ofThisFile ? identity : native::Identity{1, 2},
                                              oldLines.size(), oldLines, runLines}));
