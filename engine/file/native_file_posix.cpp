@@ -119,7 +119,7 @@ Result<fs::path> followLinks(const fs::path& path) {
         if (code != 0)
             return code;
         char next[PATH_MAX];
-        ssize_t length = ::readlink(target.c_str(), next, sizeof next);
+        ssize_t length = retried([&] { return ::readlink(target.c_str(), next, sizeof next); });
         if (length < 0 || static_cast<std::size_t>(length) == sizeof next)
             return length < 0 ? errno : ENAMETOOLONG;
         fs::path linked(std::string(next, static_cast<std::size_t>(length)));

@@ -70,14 +70,15 @@ Code lastError() {
 // Another program's brief hold (a virus scanner, the search indexer, a sync client) is
 // waited out for about a second.
 Result<File> created(const fs::path& path, DWORD access, DWORD sharing, DWORD disposition,
-                     DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+                     DWORD flags = FILE_ATTRIBUTE_NORMAL, int pausesAtMost = 20) {
     for (int pauses = 0;; ++pauses) {
         HANDLE handle =
             CreateFileW(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
             return File(reinterpret_cast<std::intptr_t>(handle));
         const Code code = lastError();
-        if (pauses == 20 || (code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION))
+        if (pauses == pausesAtMost ||
+            (code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION))
             return code;
         Sleep(50);
     }
@@ -361,7 +362,7 @@ Code discard(Temporary& temporary) {
 
 // Opened for deletion only where no run holds it: a temporary file in flight refuses this.
 Code removeIfFree(const fs::path& path) {
-    auto opened = created(path, DELETE, shareAll, OPEN_EXISTING);
+    auto opened = created(path, DELETE, shareAll, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (auto* code = std::get_if<Code>(&opened))
         return *code == ERROR_FILE_NOT_FOUND ? 0 : *code;
     return deleteThrough(handleOf(std::get<File>(opened)));

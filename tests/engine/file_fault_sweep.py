@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Every system call of a run's write, failed and killed in turn, on Linux or on Windows.
 
-On Linux, strace fails each occurrence of each call the write makes (EIO, ENOSPC or EINTR
-once, EIO from there on) or kills the writer there. On Windows (--wine), the writer's seam
-fails each occurrence of each Win32 call with one of the codes Windows gives there, once and
-from there on in turn, or ends the process there. For each folder situation and both modes,
-once start-up has run, the file holds its old bytes and the run said what the user can act
-on, or the whole new content and the run said it was written (a killed run may leave either);
+On Linux strace fails each occurrence of each call of the write (EIO, ENOSPC or EINTR once,
+EIO from there on) or kills the writer there; on Windows (--wine) the writer's seam fails each
+occurrence of each Win32 call with the codes Windows gives, in turn once and from there on,
+holds it briefly, or ends the process there. In every folder situation and both modes, once
+start-up has run, the file holds its old bytes and the run said what the situation or fault
+calls for, or the whole new content and the run said so (a killed run may leave either);
 nothing of the program's is left and other files are as they were. A case that leaves a file
 of the program's runs again with a person's change before start-up, which must stay exactly
 so. Then another program's safe save during an append, and copies writing at once.
@@ -24,28 +24,27 @@ import threading
 import time
 
 WINE, WRITER = sys.argv[1] == "--wine", sys.argv[-1]
-NOBODY, KILLED = 65534, -9
-RUN_LINES = 5
+NOBODY, KILLED, RUN_LINES = 65534, -9, 5
 RUN = b"".join(b"%012d\r\n" % (100000000000 + n) for n in range(RUN_LINES))  # the writer's lines
 OLD = b"".join(b"0102030405%02d\r\n" % n for n in range(6, 9))
 PERSON_LINE = b"424242424242\r\n"
-# The kind the user is told for each code a fault gives.
-LINUX_CODES = {"EIO": "Other", "ENOSPC": "DiskFull", "EINTR": "Other"}
-LINUX_FAULTS = ["error=EIO:when={n}", "error=ENOSPC:when={n}", "error=EINTR:when={n}",
-                "error=EIO:when={n}+", "signal=KILL:when={n}"]
+# What each fault is, and the kind the user is to be told for it (None: it must not fail).
+LINUX_FAULTS = {"error=EIO:when={n}": "Other", "error=ENOSPC:when={n}": "DiskFull",
+                "error=EINTR:when={n}": None, "error=EIO:when={n}+": "Other", "signal=KILL:when={n}": None}
 WINDOWS_CODES = {5: "NoPermission", 32: "InUse", 112: "DiskFull", 1295: "DiskFull",
                  64: "NotReachable", 1117: "Other"}  # access, sharing, full, quota, network, device
 BOTH = ("append", "replace")
 SIZE_LIMIT = 150  # bytes: room for the new file, not for an append
 # Other programs' files, beside numir.txt and beside the file its link leads to.
-OTHERS = [(".%s.backup", b"a user's backup\n"), (".%s.Q7x9Zk", b"a copy tool's file in flight")]
+OTHERS = [(".%s.backup", b"a user's backup\n"), (".%s.Q7x9Zk", b"a copy tool's file in flight"),
+          (".%s.undo", b"an editor's"), (".%s.Ab12Yz.tmp", b"a copy tool's")]
 PEOPLE = {"line added": lambda data: data + PERSON_LINE, "rewritten": lambda data: b"050607080910\r\n" * 4,
           "last line cut": lambda data: data[:data.rstrip(b"\r\n").rfind(b"\n") + 1]}
 PROGRAMS_OWN = re.compile(r"\.numir-(tmp|undo)$")
 # files: (name, bytes or a link's target, mode or None for a link); link: a second hard link;
-# lands: where the lines go; user: the folder's mode for another user's run (Linux), or None
-# for root's; writes: the modes that may write; refusal: the kind said where none may;
-# flags: the writer's seam on Windows; systems: l, w or both.
+# lands: where the lines go; user: the folder's mode for another user's run (Linux), None for
+# root's; writes: the modes that may write; refusal: the kind said where none may; flags: the
+# writer's seam on Windows; systems: l, w or both.
 Situation = collections.namedtuple("Situation", "name files link lands user writes refusal flags systems")
 PLAIN = [("numir.txt", OLD, 0o644)]
 SITUATIONS = [s for s in [
@@ -68,7 +67,7 @@ SITUATIONS = [s for s in [
     Situation("folder that takes no new file", PLAIN, None, "numir.txt", None, BOTH, None, "nonew", "w"),
     Situation("held by another program sharing reading and writing", PLAIN, None, "numir.txt", None,
               BOTH, None, "hold", "w"),
-    # a record whose removal waits on another program's handle: no name can be opened there
+    # a record whose removal waits on another program's handle: its name cannot be opened
     Situation("an undo record whose removal is pending",
               PLAIN + [(".numir.txt.Pend1n.numir-undo", b"numir-undo 2 append", 0o644)], None,
               "numir.txt", None, BOTH, None, "pending", "w"),
@@ -105,14 +104,13 @@ def prepare(situation):
 
 
 def snapshot(top):
-    """Every name below top with its mode, link count and bytes (Wine maps a file's
-    permissions to a mode of its own, so there the mode is left out)."""
+    """Every name below top with its mode (not under Wine, which maps a file's permissions to
+    a mode of its own), link count and bytes."""
     found = {}
     for root, dirs, files in os.walk(top):
         for name in dirs + files:
-            path = os.path.join(root, name)
+            path, data = os.path.join(root, name), None
             st = os.lstat(path)
-            data = None
             if os.path.isfile(path) and not os.path.islink(path):
                 with open(path, "rb") as f:
                     data = f.read()
@@ -120,98 +118,78 @@ def snapshot(top):
     return found
 
 
-class Linux:
-    """The writer under strace, one process a case."""
+def linux_writer(situation, top, mode, trace=()):
+    """The writer under strace when trace is given, one process a case."""
+    args = (["prlimit", f"--fsize={SIZE_LIMIT}"] if situation.name == "file-size limit" else []) + \
+        [WRITER, os.path.join(top, "numir.txt"), mode, str(RUN_LINES)]
+    if trace:
+        args = ["strace", "-qq", "-e", "signal=none"] + (["-u", "nobody"] if situation.user else []) + \
+            list(trace) + args
+    elif situation.user is not None:
+        args = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + args
+    return subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
 
-    @staticmethod
-    def run(situation, top, mode, fault=None, trace=()):
-        if fault:
-            call, n, spec = fault
-            trace = ["-o", "/dev/null", "-e", f"trace={call}", "-e", f"inject={call}:" + spec.format(n=n)]
-        args = (["prlimit", f"--fsize={SIZE_LIMIT}"] if situation.name == "file-size limit" else []) + \
-            [WRITER, os.path.join(top, "numir.txt"), mode] + ([str(RUN_LINES)] if mode != "recover" else [])
-        if trace:
-            args = ["strace", "-qq", "-e", "signal=none"] + (["-u", "nobody"] if situation.user else []) + \
-                list(trace) + args
-        elif situation.user is not None:
-            args = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + args
-        done = subprocess.run(args, timeout=20, stdout=subprocess.PIPE, text=True)
-        return done.returncode, done.stdout.split()[-1] if done.returncode == 3 else None
 
-    @staticmethod
-    def calls(situation, mode):
+def windows_ask(line, local=threading.local()):
+    """The Windows writer of this thread, started again once a case has ended it."""
+    if getattr(local, "server", None) is None or local.server.poll() is not None:
+        local.server = subprocess.Popen(["wine", WRITER, "--serve"], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, text=True)
+    local.server.stdin.write(line + "\n")
+    local.server.stdin.flush()
+    if not select.select([local.server.stdout], [], [], 20)[0]:
+        local.server.kill()
+        raise subprocess.TimeoutExpired(WRITER, 20)
+    said = [local.server.stdout.readline().split()]
+    return said + [local.server.stdout.readline().split()] if "trace" in line else said
+
+
+def windows_line(situation, top, mode, fault="-", flags=None):
+    return f"{fault} {flags or situation.flags} {mode} {RUN_LINES} Z:{top.replace('/', chr(92))}\\numir.txt"
+
+
+def run(situation, top, mode, fault=None):
+    """(exit code, the kind said) for the writer with fault: (call, occurrence, how)."""
+    if WINE:
+        said = windows_ask(windows_line(situation, top, mode, "%s:%d:%s" % fault if fault else "-"))[0]
+    else:
+        call, n, how = fault or (None, 0, "")
+        trace = ["-o", "/dev/null", "-e", f"trace={call}", "-e", f"inject={call}:" + how.format(n=n)] if fault else ()
+        writer = linux_writer(situation, top, mode, trace)
+        try:
+            said = writer.communicate(timeout=20)[0].split()
+        except subprocess.TimeoutExpired:
+            writer.kill()
+            raise
+    return {"written": (0, None), "failed": (3, said[-1])}.get(said[0], (KILLED, None)) if said else (KILLED, None)
+
+
+def faults_of(situation, mode):
+    """(fault, the kind it calls for, its name) for every occurrence of every call."""
+    top = prepare(situation)
+    if WINE:
+        names = windows_ask(windows_line(situation, top, mode, flags=situation.flags + ",trace"))[1]
+    else:
         log = tempfile.mktemp(prefix="numir-sweep-log-")
-        top = prepare(situation)
-        Linux.run(situation, top, mode, trace=["-o", log])
-        subprocess.run(["rm", "-rf", top])
-        seen, writing, calls = {}, False, []
-        with open(log) as f:
-            for call in (m.group(1) for m in map(re.compile(r"(\w+)\(").match, f) if m):
-                seen[call] = seen.get(call, 0) + 1
-                writing = writing or call == "getppid"  # the writer's mark: start-up ends
-                if writing and call not in ("getppid", "rt_sigaction", "exit_group", "write"):
-                    calls.append((call, seen[call]))
+        linux_writer(situation, top, mode, ["-o", log]).communicate()
+        with open(log) as f:  # from the writer's mark on
+            names = [m.group(1) for m in map(re.compile(r"(\w+)\(").match, f) if m]
         os.unlink(log)
-        return calls
-
-    @staticmethod
-    def faults(calls):
-        return [((call, n, spec), LINUX_CODES.get(spec.split("=")[1].split(":")[0]),
-                 spec.split(":")[0].split("=")[1] + ("+" if spec.endswith("+") else ""))
-                for call, n in calls for spec in LINUX_FAULTS]
-
-
-class Windows:
-    """A writer under Wine per thread, taking one case a line, started again when a case
-    ends it."""
-    local = threading.local()
-
-    @staticmethod
-    def ask(line):
-        server = getattr(Windows.local, "server", None)
-        if server is None or server.poll() is not None:
-            server = Windows.local.server = subprocess.Popen(
-                ["wine", WRITER, "--serve"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-        server.stdin.write(line + "\n")
-        server.stdin.flush()
-        if not select.select([server.stdout], [], [], 20)[0]:
-            server.kill()
-            raise subprocess.TimeoutExpired(WRITER, 20)
-        return [server.stdout.readline().split()] + ([server.stdout.readline().split()] if "trace" in line else [])
-
-    @staticmethod
-    def run(situation, top, mode, fault=None, flags=None):
-        path = "Z:" + os.path.join(top, "numir.txt").replace("/", "\\")
-        spec = "-" if fault is None else "%s:%d:%d%s" % fault
-        said = Windows.ask(f"{spec} {flags or situation.flags} {mode} {RUN_LINES} {path}")
-        if not said[0]:
-            Windows.local.server.wait()
-            return KILLED, None
-        return (0, None) if said[0] == ["written"] else (3, said[0][1])
-
-    @staticmethod
-    def calls(situation, mode):
-        top = prepare(situation)
-        path = "Z:" + os.path.join(top, "numir.txt").replace("/", "\\")
-        names = Windows.ask(f"- {situation.flags},trace {mode} {RUN_LINES} {path}")[1]
-        subprocess.run(["rm", "-rf", top])
-        seen = collections.Counter()
-        return [(name, seen.update([name]) or seen[name]) for name in names]
-
-    @staticmethod
-    def faults(calls):
-        """Each occurrence failed with one code once and another from then on, the codes in
-        turn, and ended there; every opening also held briefly by another program, which a
-        run waits out (fault kind None: it must not fail)."""
-        codes = list(WINDOWS_CODES)
-        once, lasting = (lambda i: codes[i % len(codes)]), (lambda i: codes[(i + 3) % len(codes)])
-        return [fault for i, (call, n) in enumerate(calls) for fault in [
-            ((call, n, once(i), ""), WINDOWS_CODES[once(i)], f"{once(i)}"),
-            ((call, n, lasting(i), "+"), WINDOWS_CODES[lasting(i)], f"{lasting(i)}+"),
-            ((call, n, 0, ""), None, "KILL")] + ([((call, n, 32, ""), None, "32 brief")] if call == "CreateFileW" else [])]
-
-
-SYSTEM = Windows if WINE else Linux
+        names = [n for n in names[names.index("getppid") + 1:] if n not in ("rt_sigaction", "exit_group", "write")]
+    subprocess.run(["rm", "-rf", top])
+    seen, calls = collections.Counter(), []
+    for name in names:
+        seen[name] += 1
+        calls.append((name, seen[name]))
+    if not WINE:
+        return [((call, n, how), kind, how.split(":")[0].split("=")[1] + "+" * how.endswith("+"))
+                for call, n in calls for how, kind in LINUX_FAULTS.items()]
+    # one code once and another from then on, in turn; ended there; every opening held briefly
+    codes = list(WINDOWS_CODES) * 2
+    return [fault for i, (call, n) in enumerate(calls) for fault in [
+        ((call, n, f"{codes[i % 6]}"), WINDOWS_CODES[codes[i % 6]], f"{codes[i % 6]}"),
+        ((call, n, f"{codes[i % 6 + 3]}+"), WINDOWS_CODES[codes[i % 6 + 3]], f"{codes[i % 6 + 3]}+"),
+        ((call, n, "0"), None, "KILL")] + ([((call, n, "32"), None, "32 brief")] if call == "CreateFileW" else [])]
 
 
 def judge(situation, mode, top, before, outcome, fault_kind, person=None):
@@ -224,7 +202,7 @@ def judge(situation, mode, top, before, outcome, fault_kind, person=None):
     if allowed is None or (code == 0 and not may_write):
         return f"exit {code}"
     if code == 3 and kind not in {situation.refusal, fault_kind} - {None}:
-        return f"said {kind}"  # also a brief hold that was not waited out
+        return f"said {kind}"  # a brief hold too, which is to be waited out
     if situation.name == "missing file" and old in allowed:
         allowed.append(b"")
     if person:  # the same file, as an editor saving in place would leave it
@@ -235,7 +213,7 @@ def judge(situation, mode, top, before, outcome, fault_kind, person=None):
             f.write(changed)
             f.truncate()
         allowed = [snapshot(top)[situation.lands][2]]
-    if SYSTEM.run(situation, top, "recover")[0] != 0:
+    if run(situation, top, "recover")[0] != 0:
         return "start-up failed"
     after, expected = snapshot(top), dict(before)
     if after.get(situation.lands, (0, 0, None))[2] not in allowed:
@@ -251,10 +229,10 @@ def judge(situation, mode, top, before, outcome, fault_kind, person=None):
 def attempt(situation, mode, fault, fault_kind, person=None):
     """What is wrong, or nothing, and whether the write left a file of its own."""
     top = prepare(situation)
-    before = snapshot(top)
     try:
+        before = snapshot(top)
         try:
-            outcome = SYSTEM.run(situation, top, mode, fault)
+            outcome = run(situation, top, mode, fault)
         except subprocess.TimeoutExpired:
             return "hang", False
         left = any(PROGRAMS_OWN.search(p) for p in snapshot(top))
@@ -266,21 +244,20 @@ def attempt(situation, mode, fault, fault_kind, person=None):
 
 
 def safe_save_during_append():
-    """Another program moves a new file over numir.txt while a run appends (the writer held
-    back at the flush after its append): the run's lines are then in the file the name leads
-    to, or the run said it failed."""
+    """Another program moves a new file over numir.txt while the writer is held back at the
+    flush after its append: the run's lines are then in the file the name leads to, or the
+    run said it failed."""
     top = prepare(SITUATIONS[0])
     path = os.path.join(top, "numir.txt")
     try:
         if WINE:
             writer = subprocess.Popen(["wine", WRITER, "--serve"], stdin=subprocess.PIPE,
                                       stdout=subprocess.PIPE, text=True)
-            writer.stdin.write(f"- pause append {RUN_LINES} Z:{path.replace('/', chr(92))}\n")
+            writer.stdin.write(windows_line(SITUATIONS[0], top, "append", flags="pause") + "\n")
             writer.stdin.close()
         else:
-            writer = subprocess.Popen(["strace", "-qq", "-o", "/dev/null", "-e",
-                                       "inject=fdatasync:delay_exit=1500000:when=2",
-                                       WRITER, path, "append", str(RUN_LINES)], stdout=subprocess.PIPE, text=True)
+            writer = linux_writer(SITUATIONS[0], top, "append",
+                                  ["-o", "/dev/null", "-e", "inject=fdatasync:delay_exit=1500000:when=2"])
         for _ in range(500):
             with open(path, "rb") as f:
                 if f.read().endswith(RUN):
@@ -304,10 +281,10 @@ def copies_at_once(writers=4, runs=40, replaces=3):
     top = prepare(SITUATIONS[0])
     try:
         path = os.path.join(top, "numir.txt")
-        prefix = ["wine"] if WINE else []
         name = "Z:" + path.replace("/", "\\") if WINE else path
-        copies = [subprocess.Popen(prefix + [WRITER, name, "replace" if w == 0 else "append", str(RUN_LINES),
-                                             str(replaces if w == 0 else runs), str(w)], stdout=subprocess.DEVNULL) for w in range(writers)]
+        copies = [subprocess.Popen(["wine"] * WINE + [WRITER, name, "append" if w else "replace", str(RUN_LINES),
+                                                      str(runs if w else replaces), str(w)],
+                                   stdout=subprocess.DEVNULL) for w in range(writers)]
         if any(copy.wait() for copy in copies):
             return "a copy failed"
         with open(path, "rb") as f:
@@ -328,10 +305,9 @@ def main():
     with futures.ThreadPoolExecutor(os.cpu_count()) as pool:
         for situation in SITUATIONS:
             for mode in BOTH:
-                for fault, fault_kind, name in SYSTEM.faults(SYSTEM.calls(situation, mode)):
-                    label = f"{situation.name}, {mode}, {fault}"
+                for fault, fault_kind, name in faults_of(situation, mode):
                     kinds[name] += 1
-                    jobs.append((label, situation, mode, fault, fault_kind,
+                    jobs.append((f"{situation.name}, {mode}, {fault}", situation, mode, fault, fault_kind,
                                  pool.submit(attempt, situation, mode, fault, fault_kind)))
         for label, situation, mode, fault, fault_kind, job in jobs:
             problem, left = job.result()

@@ -1,7 +1,7 @@
-// What a killed run left, cleared away by the next run or by start-up; (on Windows) another
-// program holding the file; and which states of the file a put-back may undo. Every system
-// call of a write failed or killed in turn, in every folder situation, and copies of the
-// program at once, are file_fault_sweep.py's; the boxes, the form tests'.
+// Which states of the file a put-back may undo, and (on Windows) what a person set on the file
+// kept by a replace. Every system call of a write failed or killed in turn in every folder
+// situation, what start-up clears away after it, and copies of the program at once, are
+// file_fault_sweep.py's; the boxes, the form tests'.
 #include "file/durable_write.h"
 #include "file/prediction_file.h"
 #include "file/undo_record.h"
@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
+#include <aclapi.h>
+#include <sddl.h>
 #include <windows.h>
 #endif
 
@@ -16,8 +18,7 @@ namespace numir {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::namesIn, testing::oldLines, testing::readWholeFile, testing::runLines,
-    testing::writeWholeFile;
+using testing::oldLines, testing::readWholeFile, testing::runLines, testing::writeWholeFile;
 
 // A put-back undoes only what the recorded write (or a put-back of it) can leave.
 TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
@@ -70,73 +71,42 @@ TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
     }
 }
 
-// What a killed run left: the next run or start-up puts the file back when the record is about
-// this file, and removes the program's own temporary files only: other programs' files stay,
-// and so does (on Windows) a temporary file another copy holds in flight.
-TEST(PredictionFileTest, WhatAKilledRunLeftIsClearedAway) {
-    const std::string torn = runLines.substr(0, 20) + oldLines.substr(20);
-    std::vector<std::string> othersOwn{".numir.txt.Q7x9Zk", ".numir.txt.backup", "numir.txt.bak",
-                                       ".numir.txt.undo", ".numir.txt.Ab12Yz.tmp"};
 #ifdef _WIN32
-    const std::string inFlight = ".numir.txt.Fl1ght.numir-tmp";
-    othersOwn.push_back(inFlight);
-#endif
-    for (bool ofThisFile : {true, false})
-        for (const char* action : {"start-up", "append", "replace"}) {
-            SCOPED_TRACE(
-                std::string(ofThisFile ? "the record of the write, " : "another file's record, ") +
-                action);
-            testing::TempFolder folder;
-            const fs::path file = folder / "numir.txt";
-            writeWholeFile(file, torn);
-            for (const std::string& name : othersOwn)
-                writeWholeFile(folder / name, "theirs");
-            writeWholeFile(folder / ".numir.txt.Ab12Yz.numir-tmp", runLines);
-            const auto identity = std::get<native::Identity>(native::identityOf(file));
-            writeWholeFile(native::ownName(file, "Rec0rd", native::recordMark),
-                           encodeUndoRecord({UndoRecord::Write::InPlace,
-                                             ofThisFile ? identity : native::Identity{1, 2},
-                                             oldLines.size(), oldLines, runLines}));
-#ifdef _WIN32
-            HANDLE held = CreateFileW((folder.path / inFlight).c_str(), GENERIC_WRITE | DELETE,
-                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-#endif
-            const std::string mode = action;
-            EXPECT_EQ(mode == "start-up" ? PredictionFile(file).ensureExists()
-                      : mode == "append" ? appendDurably(file, runLines)
-                                         : replaceDurably(file, runLines),
-                      std::nullopt);
-#ifdef _WIN32
-            CloseHandle(held);
-#endif
-            const std::string leftThen = ofThisFile ? oldLines : torn;
-            EXPECT_EQ(readWholeFile(file), mode == "replace"  ? runLines
-                                           : mode == "append" ? leftThen + runLines
-                                                              : leftThen);
-            othersOwn.push_back("numir.txt"), std::sort(othersOwn.begin(), othersOwn.end());
-            EXPECT_EQ(namesIn(folder.path), othersOwn);
-            std::erase(othersOwn, "numir.txt");
-        }
-}
-
-#ifdef _WIN32
-// Another program holding numir.txt sharing all but deletion (so no new file can be moved over
-// it): a replace writes in place; sharing nothing: in use. Nothing of the program's is left.
-TEST(PredictionFileTest, AFileHeldByAnotherProgramIsWrittenInPlaceOrSaidToBeInUse) {
-    for (DWORD sharing : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{0}}) {
-        SCOPED_TRACE(sharing == 0 ? "sharing nothing" : "sharing all but deletion");
-        testing::TempFolder folder;
-        const fs::path file = folder / "numir.txt";
-        writeWholeFile(file, oldLines);
-        HANDLE held =
-            CreateFileW(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
-        for (const auto& error : {replaceDurably(file, runLines), appendDurably(file, runLines)})
-            EXPECT_EQ(error ? std::optional(error->problem) : std::nullopt,
-                      sharing == 0 ? std::optional(FileProblem::InUse) : std::nullopt);
-        EXPECT_EQ(namesIn(folder.path), std::vector<std::string>{"numir.txt"});
-        CloseHandle(held);
-        EXPECT_EQ(readWholeFile(file), sharing == 0 ? oldLines : runLines + runLines);
-    }
+// What a person set on numir.txt stays with it when a run replaces it: its attributes and
+// its permissions.
+TEST(PredictionFileTest, AReplaceKeepsTheAttributesAndPermissionsAPersonSet) {
+    testing::TempFolder folder;
+    const fs::path file = folder / "numir.txt";
+    writeWholeFile(file, oldLines);
+    const auto permissions = [&file] {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor);
+        LPWSTR text = nullptr;
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+        std::wstring said = text ? text : L"";
+        LocalFree(text), LocalFree(descriptor);
+        return said;
+    };
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;BA)(A;;FR;;;WD)",
+                                                         SDDL_REVISION_1, &wanted, nullptr);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    GetSecurityDescriptorDacl(wanted, &present, &list, &defaulted);
+    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<LPWSTR>(file.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, list, nullptr),
+              ERROR_SUCCESS);
+    LocalFree(wanted);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const std::wstring before = permissions();
+    EXPECT_EQ(replaceDurably(file, runLines), std::nullopt);
+    EXPECT_EQ(readWholeFile(file), runLines);
+    EXPECT_EQ(permissions(), before);
+    EXPECT_EQ(GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
 }
 #endif
 

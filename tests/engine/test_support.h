@@ -38,15 +38,6 @@ inline void writeWholeFile(const std::filesystem::path& path, const std::string&
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The names in a folder, sorted: what a run leaves behind.
-inline std::vector<std::string> namesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A number of 0 leaves its box unticked, an empty previous draw its box too.
 inline PredictionSettings settings(double include1, double include2, double exclude1,
                                    double exclude2, std::u32string previousDraw = U"",

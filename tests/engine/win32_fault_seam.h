@@ -1,9 +1,8 @@
 // Compiled into the test writer's copy of the Windows file calls only: each Win32 call the
-// write makes goes through here, where the fault sweep can fail its n-th occurrence (once or
-// from then on) with an error code of its choosing, or end the process there, and can have
-// every new file refused, as a folder that takes none does, a record's removal be pending, or
-// an append wait while another program saves a new file over numir.txt. It can also list the
-// calls made.
+// write makes goes through here, where the fault sweep fails its n-th occurrence (once or from
+// then on) with an error code of its choosing, or ends the process there. It can also refuse
+// every new file (a folder that takes none), refuse names whose removal is pending, hold an
+// append back while another program saves over numir.txt, and list the calls made.
 #pragma once
 
 #include <aclapi.h>
@@ -17,19 +16,14 @@ struct Plan {
     std::string call; // the call to fail; none when empty
     int at = 0;       // its occurrence, counted from 1
     DWORD code = 0;   // the error it gives; 0 ends the process there
-    bool lasting = false;
-    bool refuseNewFiles = false;
-    const wchar_t* pending = nullptr; // names that hold this refuse opening, as Windows does
-                                      // while a file's removal is pending
-    bool pauseAfterAppend = false;
-    int flushes = 0;
-    std::string* trace = nullptr; // every call's name, when set
-    int seen = 0;
+    bool lasting = false, refuseNewFiles = false, pauseAfterAppend = false;
+    const wchar_t* pending = nullptr; // names holding this cannot be opened
+    std::string* trace = nullptr;     // every call's name, when set
+    int seen = 0, flushes = 0;
 };
 
 Plan& plan(); // the writer's one plan
 
-// Whether this call is to fail; ends the process when the plan says so.
 inline bool fails(const char* call) {
     Plan& p = plan();
     if (p.trace)
@@ -54,26 +48,21 @@ inline HANDLE createFile(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     return ::CreateFileW(name, access, share, security, disposition, flags, model);
 }
 
-// Held back for a second and a half at the second flush, the one after an append, so that
-// another program can save a new file over numir.txt meanwhile, as an editor's safe save does.
+// A close that fails has closed the handle all the same, as on Windows.
+inline BOOL closeHandle(HANDLE handle) {
+    const bool failed = fails("CloseHandle");
+    return ::CloseHandle(handle) && !failed;
+}
+
+// The second flush is the one after an append; held back there for a second and a half.
 inline BOOL flushFile(HANDLE file) {
     if (fails("FlushFileBuffers"))
         return FALSE;
-    if (Plan& p = plan(); p.pauseAfterAppend && ++p.flushes == 2)
+    if (plan().pauseAfterAppend && ++plan().flushes == 2)
         Sleep(1500);
     return ::FlushFileBuffers(file);
 }
 
-// A close that fails has still closed the handle, as Windows does.
-inline BOOL closeHandle(HANDLE handle) {
-    const bool failed = fails("CloseHandle");
-    const BOOL closed = ::CloseHandle(handle);
-    if (failed)
-        SetLastError(plan().code);
-    return failed ? FALSE : closed;
-}
-
-// A call that says BOOL, or a value where 0 is failure.
 #define NUMIR_SEAM(name, result, failed, parameters, arguments)                                    \
     inline result name##Seam parameters {                                                          \
         return fails(#name) ? failed : ::name arguments;                                           \
@@ -91,29 +80,27 @@ NUMIR_SEAM(SetFileInformationByHandle, BOOL, FALSE,
            (HANDLE h, FILE_INFO_BY_HANDLE_CLASS c, LPVOID i, DWORD n), (h, c, i, n))
 NUMIR_SEAM(GetFinalPathNameByHandleW, DWORD, 0, (HANDLE h, LPWSTR b, DWORD n, DWORD f),
            (h, b, n, f))
+// These two give their error as their result.
+NUMIR_SEAM(GetSecurityInfo, DWORD, plan().code,
+           (HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION i, PSID* o, PSID* g, PACL* d, PACL* s,
+            PSECURITY_DESCRIPTOR* all),
+           (h, t, i, o, g, d, s, all))
+NUMIR_SEAM(SetSecurityInfo, DWORD, plan().code,
+           (HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION i, PSID o, PSID g, PACL d, PACL s),
+           (h, t, i, o, g, d, s))
 #undef NUMIR_SEAM
-
-// These two give their error as the result.
-inline DWORD getSecurityInfo(HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION i, PSID* o, PSID* g,
-                             PACL* d, PACL* s, PSECURITY_DESCRIPTOR* all) {
-    return fails("GetSecurityInfo") ? plan().code : ::GetSecurityInfo(h, t, i, o, g, d, s, all);
-}
-inline DWORD setSecurityInfo(HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION i, PSID o, PSID g,
-                             PACL d, PACL s) {
-    return fails("SetSecurityInfo") ? plan().code : ::SetSecurityInfo(h, t, i, o, g, d, s);
-}
 
 } // namespace numir::seam
 
 #define CreateFileW numir::seam::createFile
 #define CloseHandle numir::seam::closeHandle
+#define FlushFileBuffers numir::seam::flushFile
 #define GetFileAttributesW numir::seam::GetFileAttributesWSeam
 #define LockFileEx numir::seam::LockFileExSeam
 #define GetFileInformationByHandle numir::seam::GetFileInformationByHandleSeam
 #define ReadFile numir::seam::ReadFileSeam
 #define WriteFile numir::seam::WriteFileSeam
 #define SetFileInformationByHandle numir::seam::SetFileInformationByHandleSeam
-#define FlushFileBuffers numir::seam::flushFile
 #define GetFinalPathNameByHandleW numir::seam::GetFinalPathNameByHandleWSeam
-#define GetSecurityInfo numir::seam::getSecurityInfo
-#define SetSecurityInfo numir::seam::setSecurityInfo
+#define GetSecurityInfo numir::seam::GetSecurityInfoSeam
+#define SetSecurityInfo numir::seam::SetSecurityInfoSeam
