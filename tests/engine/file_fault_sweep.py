@@ -1,17 +1,10 @@
 #!/usr/bin/env python3
-"""Every system call of a run's write, failed and killed in turn, on Linux or on Windows.
-
-On Linux strace fails each occurrence of each call of the write (EIO, ENOSPC or EINTR once,
-EIO from there on) or kills the writer there; on Windows (--wine) the writer's seam fails each
-occurrence of each Win32 call with the codes Windows gives, in turn once and from there on,
-holds it briefly, or ends the process there. In every folder situation and both modes, once
-start-up has run, the file holds its old bytes and the run said what the situation or fault
-calls for, or the whole new content and the run said so (a killed run may leave either);
-nothing of the program's is left and other files are as they were. A case that leaves a file
-of the program's runs again with a person's change before start-up, which must stay exactly
-so. Then another program's safe save during an append, and copies writing at once.
-Usage: file_fault_sweep.py [--wine] FILE_WRITER
-"""
+"""Every occurrence of every system call of a run's write failed (strace on Linux, the writer's
+seam under Wine with --wine) or the writer ended there, in every folder situation and mode:
+once start-up has run, the file holds its old bytes and the run said what the situation or
+fault calls for, or the whole new content and success; nothing of the program's is left and
+nothing else changed. A person's change before start-up must stay exactly so. Then a safe
+save during an append, and copies at once. Usage: file_fault_sweep.py [--wine] FILE_WRITER"""
 import collections
 import concurrent.futures as futures
 import os
@@ -42,9 +35,8 @@ PEOPLE = {"line added": lambda data: data + PERSON_LINE, "rewritten": lambda dat
           "last line cut": lambda data: data[:data.rstrip(b"\r\n").rfind(b"\n") + 1]}
 PROGRAMS_OWN = re.compile(r"\.numir-(tmp|undo)$")
 # files: (name, bytes or a link's target, mode or None for a link); link: a second hard link;
-# lands: where the lines go; user: the folder's mode for another user's run (Linux), None for
-# root's; writes: the modes that may write; refusal: the kind said where none may; flags: the
-# writer's seam on Windows; systems: l, w or both.
+# lands: where the lines go; user: the folder's mode for another user's run, None for root's;
+# writes: the modes that may; refusal: the kind said where none may; flags: the Windows seam's.
 Situation = collections.namedtuple("Situation", "name files link lands user writes refusal flags systems")
 PLAIN = [("numir.txt", OLD, 0o644)]
 SITUATIONS = [s for s in [
@@ -103,9 +95,7 @@ def prepare(situation):
     return top
 
 
-def snapshot(top):
-    """Every name below top with its mode (not under Wine, which maps a file's permissions to
-    a mode of its own), link count and bytes."""
+def snapshot(top):  # every name below top: mode (not under Wine's own mapping), links, bytes
     found = {}
     for root, dirs, files in os.walk(top):
         for name in dirs + files:
@@ -118,20 +108,15 @@ def snapshot(top):
     return found
 
 
-def linux_writer(situation, top, mode, trace=()):
-    """The writer under strace when trace is given, one process a case."""
+def linux_writer(situation, top, mode, trace=()):  # the command, under strace with trace
     args = (["prlimit", f"--fsize={SIZE_LIMIT}"] if situation.name == "file-size limit" else []) + \
         [WRITER, os.path.join(top, "numir.txt"), mode, str(RUN_LINES)]
     if trace:
-        args = ["strace", "-qq", "-e", "signal=none"] + (["-u", "nobody"] if situation.user else []) + \
-            list(trace) + args
-    elif situation.user is not None:
-        args = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + args
-    return subprocess.Popen(args, stdout=subprocess.PIPE, text=True)
+        return ["strace", "-qq", "-e", "signal=none"] + ["-u", "nobody"] * (situation.user is not None) + trace + args
+    return ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] * (situation.user is not None) + args
 
 
-def windows_ask(line, local=threading.local()):
-    """The Windows writer of this thread, started again once a case has ended it."""
+def windows_ask(line, local=threading.local()):  # this thread's writer, started again once ended
     if getattr(local, "server", None) is None or local.server.poll() is not None:
         local.server = subprocess.Popen(["wine", WRITER, "--serve"], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True)
@@ -141,6 +126,8 @@ def windows_ask(line, local=threading.local()):
         local.server.kill()
         raise subprocess.TimeoutExpired(WRITER, 20)
     said = [local.server.stdout.readline().split()]
+    if not said[0]:  # ended: gone before the next case
+        local.server.wait()
     return said + [local.server.stdout.readline().split()] if "trace" in line else said
 
 
@@ -154,33 +141,26 @@ def run(situation, top, mode, fault=None):
         said = windows_ask(windows_line(situation, top, mode, "%s:%d:%s" % fault if fault else "-"))[0]
     else:
         call, n, how = fault or (None, 0, "")
-        trace = ["-o", "/dev/null", "-e", f"trace={call}", "-e", f"inject={call}:" + how.format(n=n)] if fault else ()
-        writer = linux_writer(situation, top, mode, trace)
-        try:
-            said = writer.communicate(timeout=20)[0].split()
-        except subprocess.TimeoutExpired:
-            writer.kill()
-            raise
+        trace = ["-o", "/dev/null", "-e", f"trace={call}", "-e", f"inject={call}:" + how.format(n=n)] if fault else []
+        said = subprocess.run(linux_writer(situation, top, mode, trace), timeout=20, stdout=subprocess.PIPE,
+                              text=True).stdout.split()
     return {"written": (0, None), "failed": (3, said[-1])}.get(said[0], (KILLED, None)) if said else (KILLED, None)
 
 
-def faults_of(situation, mode):
-    """(fault, the kind it calls for, its name) for every occurrence of every call."""
+def faults_of(situation, mode):  # (fault, the kind it calls for, its name) for every call
     top = prepare(situation)
     if WINE:
         names = windows_ask(windows_line(situation, top, mode, flags=situation.flags + ",trace"))[1]
     else:
         log = tempfile.mktemp(prefix="numir-sweep-log-")
-        linux_writer(situation, top, mode, ["-o", log]).communicate()
+        subprocess.run(linux_writer(situation, top, mode, ["-o", log]), stdout=subprocess.DEVNULL)
         with open(log) as f:  # from the writer's mark on
             names = [m.group(1) for m in map(re.compile(r"(\w+)\(").match, f) if m]
         os.unlink(log)
         names = [n for n in names[names.index("getppid") + 1:] if n not in ("rt_sigaction", "exit_group", "write")]
     subprocess.run(["rm", "-rf", top])
-    seen, calls = collections.Counter(), []
-    for name in names:
-        seen[name] += 1
-        calls.append((name, seen[name]))
+    seen = collections.Counter()
+    calls = [(name, seen.update([name]) or seen[name]) for name in names]
     if not WINE:
         return [((call, n, how), kind, how.split(":")[0].split("=")[1] + "+" * how.endswith("+"))
                 for call, n in calls for how, kind in LINUX_FAULTS.items()]
@@ -192,8 +172,7 @@ def faults_of(situation, mode):
         ((call, n, "0"), None, "KILL")] + ([((call, n, "32"), None, "32 brief")] if call == "CreateFileW" else [])]
 
 
-def judge(situation, mode, top, before, outcome, fault_kind, person=None):
-    """What is wrong after the write, a person's change if any, and start-up, or nothing."""
+def judge(situation, mode, top, before, outcome, fault_kind, person=None):  # what is wrong
     code, kind = outcome
     old = before.get(situation.lands, (0, 0, None))[2]
     new = ((old or b"") if mode == "append" else b"") + RUN
@@ -226,8 +205,7 @@ def judge(situation, mode, top, before, outcome, fault_kind, person=None):
     return None
 
 
-def attempt(situation, mode, fault, fault_kind, person=None):
-    """What is wrong, or nothing, and whether the write left a file of its own."""
+def attempt(situation, mode, fault, fault_kind, person=None):  # what is wrong; if left its own
     top = prepare(situation)
     try:
         before = snapshot(top)
@@ -244,20 +222,18 @@ def attempt(situation, mode, fault, fault_kind, person=None):
 
 
 def safe_save_during_append():
-    """Another program moves a new file over numir.txt while the writer is held back at the
-    flush after its append: the run's lines are then in the file the name leads to, or the
-    run said it failed."""
+    """Another program's new file moved over numir.txt while the writer waits at the flush after
+    its append: the lines are then in the file the name leads to, or the run said it failed."""
     top = prepare(SITUATIONS[0])
     path = os.path.join(top, "numir.txt")
     try:
         if WINE:
-            writer = subprocess.Popen(["wine", WRITER, "--serve"], stdin=subprocess.PIPE,
-                                      stdout=subprocess.PIPE, text=True)
+            writer = subprocess.Popen(["wine", WRITER, "--serve"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
             writer.stdin.write(windows_line(SITUATIONS[0], top, "append", flags="pause") + "\n")
             writer.stdin.close()
         else:
-            writer = linux_writer(SITUATIONS[0], top, "append",
-                                  ["-o", "/dev/null", "-e", "inject=fdatasync:delay_exit=1500000:when=2"])
+            writer = subprocess.Popen(linux_writer(SITUATIONS[0], top, "append", [
+                "-o", "/dev/null", "-e", "inject=fdatasync:delay_exit=1500000:when=2"]), stdout=subprocess.PIPE, text=True)
         for _ in range(500):
             with open(path, "rb") as f:
                 if f.read().endswith(RUN):
@@ -276,8 +252,8 @@ def safe_save_during_append():
 
 
 def copies_at_once(writers=4, runs=40, replaces=3):
-    """Copies appending, and one replacing now and then, at once take turns: the file is the
-    replacing copy's last run, then whole runs appended after it, none twice."""
+    """Copies appending, and one replacing now and then, at once: the replacing copy's last run,
+    then whole runs appended after it, none twice."""
     top = prepare(SITUATIONS[0])
     try:
         path = os.path.join(top, "numir.txt")
@@ -318,8 +294,8 @@ def main():
             problem, left = job.result()
             people[person] += left
             wrong += [f"{label}: {problem}"] if problem else []
-    print("injections:", len(jobs), dict(sorted(kinds.items())))
-    print("a person's change after a run that left a file of its own:", dict(people))
+    print("injections:", len(jobs), dict(sorted(kinds.items())), "; a person's change after a run that left"
+          " a file of its own:", dict(people))
     print("\n".join(f"WRONG {line}" for line in wrong) or "nothing wrong")
     print(f"{0 if wrong else 1} passed, {1 if wrong else 0} failed")
     return 1 if wrong else 0

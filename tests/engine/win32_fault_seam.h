@@ -1,8 +1,7 @@
-// Compiled into the test writer's copy of the Windows file calls only: each Win32 call the
-// write makes goes through here, where the fault sweep fails its n-th occurrence (once or from
-// then on) with an error code of its choosing, or ends the process there. It can also refuse
-// every new file (a folder that takes none), refuse names whose removal is pending, hold an
-// append back while another program saves over numir.txt, and list the calls made.
+// In the test writer's copy of the Windows file calls only: each Win32 call of the write comes
+// here, where the fault sweep fails its n-th occurrence (once or from then on) or ends the
+// process there; it can also refuse new files or names whose removal is pending, hold an
+// append back at its flush, and list the calls made.
 #pragma once
 
 #include <aclapi.h>
@@ -13,13 +12,12 @@
 namespace numir::seam {
 
 struct Plan {
-    std::string call; // the call to fail; none when empty
-    int at = 0;       // its occurrence, counted from 1
-    DWORD code = 0;   // the error it gives; 0 ends the process there
+    std::string call; // to fail at its occurrence `at` (from 1) with code, 0 ending the process
+    int at = 0, seen = 0, flushes = 0;
+    DWORD code = 0;
     bool lasting = false, refuseNewFiles = false, pauseAfterAppend = false;
-    const wchar_t* pending = nullptr; // names holding this cannot be opened
-    std::string* trace = nullptr;     // every call's name, when set
-    int seen = 0, flushes = 0;
+    const wchar_t* pending = nullptr; // in the names that cannot be opened
+    std::string* trace = nullptr;
 };
 
 Plan& plan(); // the writer's one plan
@@ -48,13 +46,11 @@ inline HANDLE createFile(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATT
     return ::CreateFileW(name, access, share, security, disposition, flags, model);
 }
 
-// A close that fails has closed the handle all the same, as on Windows.
 inline BOOL closeHandle(HANDLE handle) {
     const bool failed = fails("CloseHandle");
     return ::CloseHandle(handle) && !failed;
 }
 
-// The second flush is the one after an append; held back there for a second and a half.
 inline BOOL flushFile(HANDLE file) {
     if (fails("FlushFileBuffers"))
         return FALSE;
@@ -63,44 +59,29 @@ inline BOOL flushFile(HANDLE file) {
     return ::FlushFileBuffers(file);
 }
 
-#define NUMIR_SEAM(name, result, failed, parameters, arguments)                                    \
-    inline result name##Seam parameters {                                                          \
-        return fails(#name) ? failed : ::name arguments;                                           \
-    }
-NUMIR_SEAM(GetFileAttributesW, DWORD, INVALID_FILE_ATTRIBUTES, (LPCWSTR n), (n))
-NUMIR_SEAM(LockFileEx, BOOL, FALSE, (HANDLE h, DWORD f, DWORD r, DWORD l, DWORD hi, LPOVERLAPPED o),
-           (h, f, r, l, hi, o))
-NUMIR_SEAM(GetFileInformationByHandle, BOOL, FALSE, (HANDLE h, LPBY_HANDLE_FILE_INFORMATION i),
-           (h, i))
-NUMIR_SEAM(ReadFile, BOOL, FALSE, (HANDLE h, LPVOID b, DWORD n, LPDWORD got, LPOVERLAPPED o),
-           (h, b, n, got, o))
-NUMIR_SEAM(WriteFile, BOOL, FALSE, (HANDLE h, LPCVOID b, DWORD n, LPDWORD put, LPOVERLAPPED o),
-           (h, b, n, put, o))
-NUMIR_SEAM(SetFileInformationByHandle, BOOL, FALSE,
-           (HANDLE h, FILE_INFO_BY_HANDLE_CLASS c, LPVOID i, DWORD n), (h, c, i, n))
-NUMIR_SEAM(GetFinalPathNameByHandleW, DWORD, 0, (HANDLE h, LPWSTR b, DWORD n, DWORD f),
-           (h, b, n, f))
-// These two give their error as their result.
-NUMIR_SEAM(GetSecurityInfo, DWORD, plan().code,
-           (HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION i, PSID* o, PSID* g, PACL* d, PACL* s,
-            PSECURITY_DESCRIPTOR* all),
-           (h, t, i, o, g, d, s, all))
-NUMIR_SEAM(SetSecurityInfo, DWORD, plan().code,
-           (HANDLE h, SE_OBJECT_TYPE t, SECURITY_INFORMATION i, PSID o, PSID g, PACL d, PACL s),
-           (h, t, i, o, g, d, s))
-#undef NUMIR_SEAM
+// Any other call, or the value that says it failed.
+template <class Result, class Call, class... Arguments>
+Result seamed(const char* name, Result failed, Call call, Arguments... arguments) {
+    return fails(name) ? failed : call(arguments...);
+}
 
 } // namespace numir::seam
 
+#define NUMIR_SEAMED(name, failed, ...) numir::seam::seamed(#name, failed, ::name, __VA_ARGS__)
 #define CreateFileW numir::seam::createFile
 #define CloseHandle numir::seam::closeHandle
 #define FlushFileBuffers numir::seam::flushFile
-#define GetFileAttributesW numir::seam::GetFileAttributesWSeam
-#define LockFileEx numir::seam::LockFileExSeam
-#define GetFileInformationByHandle numir::seam::GetFileInformationByHandleSeam
-#define ReadFile numir::seam::ReadFileSeam
-#define WriteFile numir::seam::WriteFileSeam
-#define SetFileInformationByHandle numir::seam::SetFileInformationByHandleSeam
-#define GetFinalPathNameByHandleW numir::seam::GetFinalPathNameByHandleWSeam
-#define GetSecurityInfo numir::seam::GetSecurityInfoSeam
-#define SetSecurityInfo numir::seam::SetSecurityInfoSeam
+#define GetFileAttributesW(...)                                                                    \
+    NUMIR_SEAMED(GetFileAttributesW, DWORD{INVALID_FILE_ATTRIBUTES}, __VA_ARGS__)
+#define LockFileEx(...) NUMIR_SEAMED(LockFileEx, BOOL{FALSE}, __VA_ARGS__)
+#define GetFileInformationByHandle(...)                                                            \
+    NUMIR_SEAMED(GetFileInformationByHandle, BOOL{FALSE}, __VA_ARGS__)
+#define ReadFile(...) NUMIR_SEAMED(ReadFile, BOOL{FALSE}, __VA_ARGS__)
+#define WriteFile(...) NUMIR_SEAMED(WriteFile, BOOL{FALSE}, __VA_ARGS__)
+#define SetFileInformationByHandle(...)                                                            \
+    NUMIR_SEAMED(SetFileInformationByHandle, BOOL{FALSE}, __VA_ARGS__)
+#define GetFinalPathNameByHandleW(...)                                                             \
+    NUMIR_SEAMED(GetFinalPathNameByHandleW, DWORD{0}, __VA_ARGS__)
+// These two give their error as their result.
+#define GetSecurityInfo(...) NUMIR_SEAMED(GetSecurityInfo, numir::seam::plan().code, __VA_ARGS__)
+#define SetSecurityInfo(...) NUMIR_SEAMED(SetSecurityInfo, numir::seam::plan().code, __VA_ARGS__)

@@ -175,15 +175,8 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
         {"148 even and 126 odd, a run that stops",
          [&](auto& file) { narrow(file, "000000000005"); }, "予想エラー",
          "条件に合う組合せを選び切れませんでした\n予想件数を減らしてください"},
-        {"a folder in the way", [](auto& file) { fs::create_directory(file); }, "ファイルエラー",
-         "同じ名前のフォルダー"},
         {"read-only", [&](auto& file) { keep(file), fs::permissions(file, fs::perms::owner_read); },
          "ファイルエラー", "読み取り専用"},
-#ifndef _WIN32
-        {"a link to a disk that is always full",
-         [](auto& file) { fs::create_symlink("/dev/full", file); }, "ファイルエラー",
-         "空き容量が足りません"},
-#endif
     };
     for (const auto& row : rows)
         for (Control mode : {Option1, Option2}) {
@@ -203,8 +196,7 @@ TEST_F(Form1Test, RefusalsSayWhatIsWrongAndKeepFileAndControls) {
                 << view.boxes[0].second;
             EXPECT_TRUE(view.texts == before.texts && view.checked == before.checked &&
                         view.buttonsEnabled(true));
-            EXPECT_TRUE(fs::is_directory(file) || fs::is_symlink(file) ||
-                        readWholeFile(file) == "keep\r\n");
+            EXPECT_EQ(readWholeFile(file), "keep\r\n");
             std::error_code ignored;
             fs::permissions(file, fs::perms::owner_all, ignored);
         }
