@@ -84,14 +84,20 @@ void Form1::start() {
         WaitCursor waiting(view_);
         return runPrediction(settingsFromInputs(readInputs()), predictionFile_, random_);
     }();
+    // A run that writes nothing leaves no earlier report in the status line to be read as its
+    // own; a refusal of the inputs changes nothing but the box.
+    const auto failed = [this](const texts::Message& message) {
+        view_.setText(Control::Text4, "");
+        show(message);
+    };
     std::visit(Overloaded{
                    [this](RunWritten written) {
                        view_.setText(Control::Text4, texts::runReport(written.attempts));
                    },
                    [this](InputError error) { show(texts::inputError(error)); },
-                   [this](const FileError& error) { show(texts::fileError(error)); },
-                   [this](SearchStopped) { show(texts::searchError()); },
-                   [this](AttemptLimitReached) { show(texts::searchError()); },
+                   [&](const FileError& error) { failed(texts::fileError(error)); },
+                   [&](SearchStopped) { failed(texts::searchError()); },
+                   [&](AttemptLimitReached) { failed(texts::searchError()); },
                },
                outcome);
 }

@@ -85,9 +85,10 @@ runs_and_the_viewer() {
         [[ -n $(timeout 10 xdotool search --sync --onlyvisible --name 'numir\.txt - (メモ帳|Notepad)' 2>/dev/null) ]] ||
             fail "no Notepad window on numir.txt appeared" || return 1
         import -window root "$artifacts/notepad-on-numir.png"
-    else
+    else # then a desktop where nothing can open the file: xdg-open fails, and the box says so
         wait_for test -s "$work/viewer-arguments" && [[ $(cat "$work/viewer-arguments") == numir.txt ]] ||
             fail "the viewer was not started on numir.txt" || return 1
+        printf '#!/bin/sh\nexit 4\n' >"$work/bin/xdg-open" && click Command3 && answer_box '起動エラー' || return 1
     fi
     click Command4 && wait "$app_pid" # 閉じる ends the program
     local status=$?
