@@ -1,11 +1,9 @@
 // Reads the running Windows program as screen readers do, and prints UTF-8, one line each:
-//   win_probe names     "Name<TAB>accessible name" of every control (AccessibleObjectFromWindow)
-//   win_probe trail N   the focused control's name now and each time it changes, N times at
-//                       most in five seconds (GetGUIThreadInfo)
+//   win_probe names   "Name<TAB>accessible name" of every control (AccessibleObjectFromWindow)
+//   win_probe focus   the focused control's name (GetGUIThreadInfo)
 #include "control_table.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <initguid.h>
 #include <oleacc.h>
 #include <string>
@@ -48,7 +46,7 @@ std::string accessibleName(HWND control) {
 int main(int argc, char** argv) {
     HWND window = FindWindowW(nullptr, L"NUMIRアシスタント");
     std::string command = argc > 1 ? argv[1] : "";
-    if (!window || (command != "names" && command != "trail"))
+    if (!window || (command != "names" && command != "focus"))
         return 1;
     if (command == "names") {
         CoInitialize(nullptr);
@@ -58,14 +56,6 @@ int main(int argc, char** argv) {
                 accessibleName(GetDlgItem(window, firstControlId + static_cast<int>(i))).c_str());
         return 0;
     }
-    std::string last;
-    int changes = argc > 2 ? std::atoi(argv[2]) : 0;
-    for (DWORD start = GetTickCount(); changes >= 0 && GetTickCount() - start < 5000; Sleep(2)) {
-        if (std::string now = focused(window); now != last) {
-            std::printf("%s\n", now.c_str());
-            std::fflush(stdout);
-            last = now, --changes;
-        }
-    }
+    std::printf("%s\n", focused(window).c_str());
     return 0;
 }

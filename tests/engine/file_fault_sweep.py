@@ -1,20 +1,10 @@
 #!/usr/bin/env python3
-"""Every occurrence of every system call of a run's write failed (strace on Linux, the writer's
-seam under Wine with --wine) or the writer ended there, in every folder situation and mode:
-once start-up has run, the file holds its old bytes and the run said what the situation or
-fault calls for, or the whole new content and success; nothing of the program's is left and
-nothing else changed. A person's change before start-up must stay exactly so. Then a safe
-save during an append, and copies at once. Usage: file_fault_sweep.py [--wine] FILE_WRITER"""
-import collections
+"""Each occurrence of each system call of a write failed (strace; under Wine the writer's seam)
+or the writer ended there: after start-up, old bytes and the right words, or the new lines and
+success; nothing of the program's left, nothing else changed, a person's change kept. Then a
+safe save during an append, and copies at once. Usage: file_fault_sweep.py [--wine] WRITER"""
+import collections, os, re, select, subprocess, sys, tempfile, threading, time
 import concurrent.futures as futures
-import os
-import re
-import select
-import subprocess
-import sys
-import tempfile
-import threading
-import time
 
 WINE, WRITER = sys.argv[1] == "--wine", sys.argv[-1]
 NOBODY, KILLED, RUN_LINES = 65534, -9, 5
@@ -49,8 +39,6 @@ SITUATIONS = [s for s in [
     Situation("second hard link, shrinking", [("numir.txt", OLD * 3, 0o644)], "copy.txt", "copy.txt",
               None, BOTH, None, "-", "l"),
     Situation("read-only", [("numir.txt", OLD, 0o444)], None, "numir.txt", None, (), "ReadOnly", "-", "lw"),
-    Situation("read-only as a user", [("numir.txt", OLD, 0o444)], None, "numir.txt", 0o755, (),
-              "ReadOnly", "-", "l"),
     # after a run under sudo: the user's folder, root's file
     Situation("root's file, written by a user", PLAIN, None, "numir.txt", 0o755, ("replace",),
               "NoPermission", "-", "l"),
@@ -95,15 +83,17 @@ def prepare(situation):
     return top
 
 
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def snapshot(top):  # every name below top: mode (not under Wine's own mapping), links, bytes
     found = {}
     for root, dirs, files in os.walk(top):
         for name in dirs + files:
-            path, data = os.path.join(root, name), None
-            st = os.lstat(path)
-            if os.path.isfile(path) and not os.path.islink(path):
-                with open(path, "rb") as f:
-                    data = f.read()
+            path = os.path.join(root, name)
+            st, data = os.lstat(path), read(path) if os.path.isfile(path) and not os.path.islink(path) else None
             found[os.path.relpath(path, top)] = (0 if WINE else st.st_mode, st.st_nlink, data)
     return found
 
@@ -186,8 +176,7 @@ def judge(situation, mode, top, before, outcome, fault_kind, person=None):  # wh
         allowed.append(b"")
     if person:  # the same file, as an editor saving in place would leave it
         path = os.path.join(top, "numir.txt")
-        with open(path, "rb") as f:
-            changed = PEOPLE[person](f.read())
+        changed = PEOPLE[person](read(path))
         with open(path, "r+b") as f:
             f.write(changed)
             f.truncate()
@@ -214,9 +203,7 @@ def attempt(situation, mode, fault, fault_kind, person=None):  # what is wrong; 
         except subprocess.TimeoutExpired:
             return "hang", False
         left = any(PROGRAMS_OWN.search(p) for p in snapshot(top))
-        if person and not left:
-            return None, False
-        return judge(situation, mode, top, before, outcome, fault_kind, person), left
+        return judge(situation, mode, top, before, outcome, fault_kind, person) if left or not person else None, left
     finally:
         subprocess.run(["rm", "-rf", top])
 
@@ -235,16 +222,13 @@ def safe_save_during_append():
             writer = subprocess.Popen(linux_writer(SITUATIONS[0], top, "append", [
                 "-o", "/dev/null", "-e", "inject=fdatasync:delay_exit=1500000:when=2"]), stdout=subprocess.PIPE, text=True)
         for _ in range(500):
-            with open(path, "rb") as f:
-                if f.read().endswith(RUN):
-                    break
+            if read(path).endswith(RUN):
+                break
             time.sleep(0.01)
         with open(path + ".saving", "wb") as f:
             f.write(PERSON_LINE)
         os.rename(path + ".saving", path)
-        code = 0 if writer.stdout.read().split() == ["written"] else 3
-        with open(path, "rb") as f:
-            content = f.read()
+        code, content = 0 if writer.stdout.read().split() == ["written"] else 3, read(path)
         return None if {0: PERSON_LINE + RUN, 3: PERSON_LINE}.get(code) == content else \
             f"exit {code}, the file holds {content!r}"
     finally:
@@ -252,8 +236,7 @@ def safe_save_during_append():
 
 
 def copies_at_once(writers=4, runs=40, replaces=3):
-    """Copies appending, and one replacing now and then, at once: the replacing copy's last run,
-    then whole runs appended after it, none twice."""
+    """Copies appending, one replacing now and then: its last run, then whole runs, none twice."""
     top = prepare(SITUATIONS[0])
     try:
         path = os.path.join(top, "numir.txt")
@@ -263,8 +246,7 @@ def copies_at_once(writers=4, runs=40, replaces=3):
                                    stdout=subprocess.DEVNULL) for w in range(writers)]
         if any(copy.wait() for copy in copies):
             return "a copy failed"
-        with open(path, "rb") as f:
-            content = f.read()
+        content = read(path)
         seen = [content[at:at + 14 * RUN_LINES] for at in range(0, len(content), 14 * RUN_LINES)]
         whole = all(run == b"".join(run[:11] + b"%d\r\n" % n for n in range(RUN_LINES)) for run in seen)
         first = b"%012d" % (100000000000 + (replaces - 1) * 1000)

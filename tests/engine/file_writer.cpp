@@ -1,11 +1,8 @@
-// One copy of the program writing numir.txt, for the fault sweep, whose lines' digits name the
-// writer, run and line. Says "written", or "failed" and the kind of problem the user is told;
-// the exit code is 0 when written, 3 for a file error.
-// Usage: file_writer FILE append|replace|recover LINES_PER_RUN [RUNS [WRITER]]
-//   (recover: what start-up does). On Windows also file_writer --serve, which takes one case a
-//   line until its input ends: FAULT FLAGS MODE LINES FILE. FAULT is - or CALL:AT:CODE, with +
-//   for a lasting fault (code 0 ends the process there); FLAGS is - or any of nonew, pending
-//   (for names with Pend1n), pause and trace, which win32_fault_seam.h carries out.
+// A copy of the program writing numir.txt for the fault sweep (lines naming writer, run and
+// line); says "written" (exit 0) or "failed" and the kind the user is told (exit 3).
+// Usage: file_writer FILE append|replace|recover(start-up) LINES [RUNS [WRITER]], or on Windows
+// --serve, one case a line: FAULT (- or CALL:AT:CODE[+], code 0 ending the process) FLAGS (-,
+// or nonew, pending, pause, hold, trace: see win32_fault_seam.h) MODE LINES FILE.
 #include "file/prediction_file.h"
 
 #include <algorithm>
@@ -53,25 +50,22 @@ void serveOne(const std::string& request) {
     in >> fault >> flags >> mode >> lines >> std::ws;
     std::getline(in, path);
     numir::seam::Plan& plan = numir::seam::plan() = {};
-    if (fault != "-") {
-        std::replace(fault.begin(), fault.end(), ':', ' ');
-        std::istringstream(fault) >> plan.call >> plan.at >> plan.code;
-        plan.lasting = fault.ends_with('+');
-    }
+    std::replace(fault.begin(), fault.end(), ':', ' ');
+    std::istringstream(fault) >> plan.call >> plan.at >> plan.code; // "-" names no call
+    plan.lasting = fault.ends_with('+');
     const auto flagged = [&flags](const char* flag) { return flags.find(flag) != flags.npos; };
     plan.refuseNewFiles = flagged("nonew"), plan.pauseAfterAppend = flagged("pause");
     plan.pending = flagged("pending") ? L"Pend1n" : nullptr;
     plan.trace = flagged("trace") ? &calls : nullptr;
-    // another program holding the file, sharing reading and writing
-    HANDLE held = flagged("hold") ? ::CreateFileA(path.c_str(), GENERIC_READ,
+    HANDLE held = flagged("hold") ? ::CreateFileA(path.c_str(), GENERIC_READ, // another program's
                                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                   OPEN_EXISTING, 0, nullptr)
-                                  : INVALID_HANDLE_VALUE;
+                                  : nullptr;
     write(path, mode, lines, 1, 0);
     plan = {};
-    ::CloseHandle(held);
-    if (!calls.empty())
-        std::cout << calls << std::endl;
+    if (held)
+        ::CloseHandle(held);
+    std::cout << calls << (calls.empty() ? "" : "\n") << std::flush;
 }
 #endif
 

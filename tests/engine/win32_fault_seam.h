@@ -1,7 +1,6 @@
-// In the test writer's copy of the Windows file calls only: each Win32 call of the write comes
-// here, where the fault sweep fails its n-th occurrence (once or from then on) or ends the
-// process there; it can also refuse new files or names whose removal is pending, hold an
-// append back at its flush, and list the calls made.
+// In the test writer's Windows file calls only: fails a call's n-th occurrence (once or from
+// then on) or ends the process there, refuses new files or names whose removal is pending,
+// holds an append back at its flush, and lists the calls.
 #pragma once
 
 #include <aclapi.h>
