@@ -3,7 +3,8 @@
 // only; showing the notice is left to Form1.
 #pragma once
 
-#include <filesystem>
+#include "file/seen_folder.h"
+
 #include <string_view>
 
 namespace numir {
@@ -15,6 +16,7 @@ inline constexpr std::string_view companionMarkerLine = "support@velnor.example"
 // line (ended by CR LF, LF or CR) is exactly the marker. The file belongs to the printing
 // program: one that cannot be created or read only means the marker is not there, which the
 // notice already says, so it is no error of this program's.
-bool companionNoticeDue(const std::filesystem::path& settingsFile);
+// It is looked for where the printing program sees it.
+bool companionNoticeDue(const SeenFolder& folder);
 
 } // namespace numir

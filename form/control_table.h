@@ -80,11 +80,11 @@ inline constexpr std::array<ControlSpec, 26> controlTable{{
     {Text1, "Text1", TextField, {}, "Text1", 120, 120, 1935, 375, FixedGothic, "前回番号"},
     {Check1, "Check1", CheckBox, {}, "前回番号を参考にする", 2160, 120, 2055, 375, Window, nullptr},
     {Check2, "Check2", CheckBox, {}, "除く番号", 1680, 600, 975, 375, Window, nullptr},
-    {Check3, "Check3", CheckBox, {}, "含む番号", 4320, 600, 1095, 375, Window, nullptr},
+    {Check3, "Check3", CheckBox, {}, "含む番号", 4320, 600, 1065, 375, Window, nullptr},
     {Text2, "Text2", TextField, {}, "Text2", 1080, 600, 495, 375, FixedGothic, "除く番号"},
     {Text3, "Text3", TextField, {}, "Text3", 3720, 600, 495, 375, FixedGothic, "含む番号"},
-    {Option1, "Option1", OptionButton, {}, "追加する", 120, 2400, 1695, 375, Window, nullptr},
-    {Option2, "Option2", OptionButton, {}, "新規に書き込", 120, 2760, 1815, 375, Window, nullptr},
+    {Option1, "Option1", OptionButton, {}, "追加する", 120, 2400, 1695, 360, Window, nullptr},
+    {Option2, "Option2", OptionButton, {}, "新規に書き込", 120, 2760, 1785, 375, Window, nullptr},
     {Command1, "Command1", PushButton, {}, "スタート", 1920, 2280, 1575, 375, Window, nullptr},
     {Command2, "Command2", PushButton, {}, "リセット", 3720, 2280, 1575, 375, Window, nullptr},
     {Command3, "Command3", PushButton, {}, "メモ帳で見る", 1920, 2760, 1575, 375, SmallProportional, nullptr},
@@ -117,6 +117,25 @@ static_assert(inTableOrder(), "each control's identifier is its row in the table
 constexpr const ControlSpec& specOf(Control control) {
     return controlTable[indexOf(control)];
 }
+
+// Every control inside its container and so inside the window, and no two of one container
+// on each other: a control moved out of view or onto another one does not build.
+constexpr bool laidOutInPlace() {
+    for (const ControlSpec& spec : controlTable) {
+        const int width = spec.container ? specOf(*spec.container).width : clientWidthTwips;
+        const int height = spec.container ? specOf(*spec.container).height : clientHeightTwips;
+        if (spec.left < 0 || spec.top < 0 || spec.left + spec.width > width ||
+            spec.top + spec.height > height)
+            return false;
+        for (const ControlSpec& other : controlTable)
+            if (other.id != spec.id && other.container == spec.container &&
+                spec.left < other.left + other.width && other.left < spec.left + spec.width &&
+                spec.top < other.top + other.height && other.top < spec.top + spec.height)
+                return false;
+    }
+    return true;
+}
+static_assert(laidOutInPlace(), "each control lies inside its container, on no other");
 
 // The count each preset button stands for, in the order a run reads them.
 inline constexpr std::array<std::pair<Control, int>, 8> presetButtons{{

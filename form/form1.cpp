@@ -40,12 +40,11 @@ template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 } // namespace
 
-Form1::Form1(FormView& view, RandomSource& random, std::filesystem::path folder)
-    : view_(view), random_(random), folder_(std::move(folder)),
-      predictionFile_(folder_ / predictionFileName) {}
+Form1::Form1(FormView& view, RandomSource& random, SeenFolder folder)
+    : view_(view), random_(random), folder_(std::move(folder)), predictionFile_(folder_) {}
 
 void Form1::load() {
-    if (companionNoticeDue(folder_ / companionSettingsFileName))
+    if (companionNoticeDue(folder_))
         show(texts::companionNotice());
     restoreStartState();
     // So that the Notepad button always finds a file.
@@ -109,7 +108,9 @@ void Form1::reset() {
 
 void Form1::viewInNotepad() {
     BusyState busy(view_);
-    if (!view_.startViewer(predictionFileName))
+    // By its full name: the file written may be the store's copy, not the folder's own.
+    const auto name = std::filesystem::absolute(predictionFile_.path()).u8string();
+    if (!view_.startViewer(std::string(name.begin(), name.end())))
         show(texts::viewerNotStarted());
 }
 

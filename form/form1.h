@@ -16,9 +16,9 @@ namespace numir {
 
 class Form1 {
   public:
-    // The companion settings and numir.txt are looked for in the folder; by default the
-    // current one.
-    Form1(FormView& view, RandomSource& random, std::filesystem::path folder = {});
+    // The companion settings and numir.txt are looked for in the folder, where the printing
+    // program sees them; by default the current one.
+    Form1(FormView& view, RandomSource& random, SeenFolder folder = currentSeenFolder());
 
     // Start-up, once, before the window is first shown.
     void load();
@@ -35,7 +35,7 @@ class Form1 {
 
     FormView& view_;
     RandomSource& random_;
-    std::filesystem::path folder_;
+    SeenFolder folder_;
     PredictionFile predictionFile_;
 };
 

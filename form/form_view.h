@@ -27,7 +27,8 @@ class FormView {
 
     // A modal box with the stop icon and one OK button; returns once it is confirmed.
     virtual void showStop(std::string_view title, std::string_view prompt) = 0;
-    // Opens the file in the platform's text viewer without waiting; false when it cannot.
+    // Opens the file, by its full name in UTF-8, in the platform's text viewer without waiting;
+    // false when it cannot.
     virtual bool startViewer(std::string_view fileName) = 0;
 };
 

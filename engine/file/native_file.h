@@ -13,6 +13,7 @@
 #include <string_view>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace numir::native {
 
@@ -137,6 +138,11 @@ Code discard(Temporary& temporary);
 // Removes a file of the program's that no run has open; a missing one is no error.
 Code removeIfFree(const fs::path& path);
 Code syncFolder(const fs::path& folder);
+
+// The folders Windows virtualizes for older programs, and the user's local application data
+// where it keeps their copies; none on Linux.
+std::vector<fs::path> virtualizedFolders();
+fs::path localAppData();
 
 // Errors that mean the folder takes no new file, while the file in it may still be written.
 bool takesNoNewFile(Code code);

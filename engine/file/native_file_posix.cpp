@@ -283,6 +283,14 @@ Code syncFolder(const fs::path& folder) {
     return syncAll(fd(std::get<File>(opened)));
 }
 
+std::vector<fs::path> virtualizedFolders() {
+    return {};
+}
+
+fs::path localAppData() {
+    return {};
+}
+
 bool takesNoNewFile(Code code) {
     return code == EACCES || code == EPERM || code == EROFS;
 }

@@ -4,7 +4,9 @@
 #include "native_file.h"
 
 #include <aclapi.h>
+#include <knownfolders.h>
 #include <random>
+#include <shlobj.h>
 #include <vector>
 #include <windows.h>
 #ifdef NUMIR_WIN32_FAULT_SEAM // the test writer's: any of the calls below can be made to fail
@@ -370,6 +372,35 @@ Code removeIfFree(const fs::path& path) {
 
 Code syncFolder(const fs::path&) {
     return 0; // a move through the handle is flushed with the file
+}
+
+namespace {
+
+fs::path knownFolder(REFKNOWNFOLDERID which) {
+    PWSTR name = nullptr;
+    fs::path found = SUCCEEDED(SHGetKnownFolderPath(which, 0, nullptr, &name)) ? name : L"";
+    CoTaskMemFree(name);
+    return found;
+}
+
+} // namespace
+
+// Program Files as a 32-bit program sees it is Program Files (x86); the 64-bit one it cannot
+// ask for, so it comes from the variable Windows sets for it.
+std::vector<fs::path> virtualizedFolders() {
+    std::vector<fs::path> folders;
+    for (REFKNOWNFOLDERID which :
+         {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86, FOLDERID_ProgramFilesX64,
+          FOLDERID_Windows, FOLDERID_ProgramData})
+        if (fs::path folder = knownFolder(which); !folder.empty())
+            folders.push_back(folder);
+    if (const wchar_t* programFiles64 = _wgetenv(L"ProgramW6432"))
+        folders.emplace_back(programFiles64);
+    return folders;
+}
+
+fs::path localAppData() {
+    return knownFolder(FOLDERID_LocalAppData);
 }
 
 bool takesNoNewFile(Code code) {

@@ -4,12 +4,18 @@
 
 namespace numir {
 
-PredictionFile::PredictionFile(std::filesystem::path path) : path_(std::move(path)) {}
+PredictionFile::PredictionFile(SeenFolder folder)
+    : folder_(std::move(folder)), name_(predictionFileName) {}
+
+PredictionFile::PredictionFile(const std::filesystem::path& path)
+    : folder_{path.has_parent_path() ? path.parent_path() : ".", std::nullopt},
+      name_(path.filename().string()) {}
 
 std::optional<FileError> PredictionFile::ensureExists() const {
-    if (auto error = createIfMissing(path_))
+    // A folder that refuses a new file gets one in its store instead.
+    if (auto error = createIfMissing(path()); error && !folder_.storeInstead(name_, *error))
         return error;
-    return recoverInterruptedWrite(path_);
+    return recoverInterruptedWrite(path());
 }
 
 std::optional<FileError> PredictionFile::write(const std::vector<std::string>& lines,
@@ -17,7 +23,13 @@ std::optional<FileError> PredictionFile::write(const std::vector<std::string>& l
     std::string bytes;
     for (const std::string& line : lines)
         bytes += line + "\r\n";
-    return append ? appendDurably(path_, bytes) : replaceDurably(path_, bytes);
+    const auto put = [&](const std::filesystem::path& path) {
+        return append ? appendDurably(path, bytes) : replaceDurably(path, bytes);
+    };
+    auto error = put(path());
+    if (auto instead = error ? folder_.storeInstead(name_, *error) : std::nullopt)
+        return put(*instead);
+    return error;
 }
 
 } // namespace numir

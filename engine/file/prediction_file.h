@@ -6,6 +6,7 @@
 #pragma once
 
 #include "file_error.h"
+#include "seen_folder.h"
 
 #include <filesystem>
 #include <optional>
@@ -18,7 +19,10 @@ inline constexpr const char* predictionFileName = "numir.txt";
 
 class PredictionFile {
   public:
-    explicit PredictionFile(std::filesystem::path path = predictionFileName);
+    // numir.txt where the printing program sees it in the folder.
+    explicit PredictionFile(SeenFolder folder);
+    // A file by its path, in a folder without a store.
+    explicit PredictionFile(const std::filesystem::path& path);
 
     // Creates the file when missing and leaves an existing one, read-only or not, untouched,
     // once what a killed run left is cleared away.
@@ -27,10 +31,12 @@ class PredictionFile {
     // are on the disk.
     std::optional<FileError> write(const std::vector<std::string>& lines, bool append) const;
 
-    const std::filesystem::path& path() const { return path_; }
+    // The file that is written, and read by the printing program.
+    std::filesystem::path path() const { return folder_.seen(name_); }
 
   private:
-    std::filesystem::path path_;
+    SeenFolder folder_;
+    std::string name_;
 };
 
 } // namespace numir

@@ -57,7 +57,7 @@ answer_box() { # with Enter; under Wine no window manager gives a box the focus
 }
 
 # A run that must hold 43, pasted in full width (keys for full-width digits are unreliable),
-# one that appends, the viewer on the file, and 閉じる.
+# one that appends, and the viewer on the file.
 runs_and_the_viewer() {
     new_folder
     start_program
@@ -79,19 +79,15 @@ runs_and_the_viewer() {
             fail "no Notepad window on numir.txt appeared" || return 1
         import -window root "$artifacts/notepad-on-numir.png"
     else # then a desktop where nothing can open the file: xdg-open fails, and the box says so
-        wait_for test -s "$work/viewer-arguments" && [[ $(cat "$work/viewer-arguments") == numir.txt ]] ||
+        wait_for test -s "$work/viewer-arguments" && [[ $(cat "$work/viewer-arguments") == "$work/numir.txt" ]] ||
             fail "the viewer was not started on numir.txt" || return 1
-        printf '#!/bin/sh\nexit 4\n' >"$work/bin/xdg-open" && click Command3 && answer_box '起動エラー' || return 1
+        printf '#!/bin/sh\nexit 4\n' >"$work/bin/xdg-open" && click Command3 && answer_box '起動エラー'
     fi
-    click Command4 && wait "$app_pid" # 閉じる ends the program
-    local status=$?
-    app_pid=
-    ((status == 0)) || fail "exit status $status after 閉じる"
 }
 
 # Keyboard only, which follows the tab order: the previous draw typed into the field focused at
 # start-up; mode and preset changed with arrow keys at their groups' tab stops (１０件 before
-# Text4, ３０件 or ５０件 after); a refusal's box gives the focus back to スタート.
+# Text4, ３０件 or ５０件 after); a refusal's box gives the focus back to スタート; 閉じる.
 keyboard_only() {
     new_folder && printf 'old\r\n' >"$work/numir.txt"
     start_program && wait_for_form || return 1
@@ -110,8 +106,13 @@ keyboard_only() {
     local lines=$([[ -n $on_wine ]] && echo 50 || echo 30)
     wait_for file_size_is $((5 + 14 * lines)) || fail "no run of $lines lines appended" || return 1
     [[ $(head -c 5 "$work/numir.txt") == $'old\r' && $(grep -c $'43\r$' "$work/numir.txt") == "$lines" &&
-        $(grep -c "^01" "$work/numir.txt") == 0 ]] || fail "the lines do not follow the typed settings"
+        $(grep -c "^01" "$work/numir.txt") == 0 ]] || fail "the lines do not follow the typed settings" || return 1
+    click Command4 && wait_for program_ended || fail "閉じる did not end the program" || return 1
+    wait "$app_pid"
+    local status=$? && app_pid=
+    ((status == 0)) || fail "exit status $status after 閉じる"
 }
+program_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 
 # What the Windows program tells screen readers: every control's accessible name, and the
 # focus after the notice (the tab order is the keyboard run's).
@@ -124,16 +125,36 @@ focus_and_names() {
 }
 probe() { wine "$probe_program" "$@" | tr -d '\r'; }
 
+# Beside a printing program under Program Files (x86), whose folder refuses writes as Windows
+# does without administrator rights: velnor.ini and numir.txt are read and written where that
+# older program sees them, in the user's VirtualStore; the folder is left as it was.
+under_program_files() {
+    local folder="$WINEPREFIX/drive_c/Program Files (x86)/Velnor"
+    work="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/VirtualStore/Program Files (x86)/Velnor"
+    mkdir -p "$folder" "$work" && cp "$program" "$folder/" && printf 'support@velnor.example\r\n' >"$work/velnor.ini"
+    mount --bind "$folder" "$folder" && mount -o remount,ro,bind "$folder" || fail "no read-only folder" || return 1
+    (cd "$folder" && exec wine numir-assistant.exe) &
+    app_pid=$!
+    wait_for_form || fail "a notice, though the store's velnor.ini has the marker" || return 1
+    click Option1 && click Command1 && wait_for file_size_is 140 && click Command1 && wait_for file_size_is 280 ||
+        fail "the store's numir.txt was not written and then extended" || return 1
+    [[ $(ls -A "$folder") == numir-assistant.exe ]] || fail "the folder was changed: $(ls -A "$folder")" || return 1
+    click Command3 # the store's file by its full name: the folder has none
+    [[ -n $(timeout 10 xdotool search --sync --onlyvisible --name 'numir\.txt - (メモ帳|Notepad)' 2>/dev/null) ]] ||
+        fail "no Notepad window on the store's numir.txt appeared"
+}
+
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 scenarios=(runs_and_the_viewer keyboard_only)
-[[ -n $on_wine ]] && scenarios+=(focus_and_names)
+[[ -n $on_wine ]] && scenarios+=(focus_and_names under_program_files)
 for name in "${scenarios[@]}"; do
     echo "- $name"
     "$name" && passed=$((passed + 1)) || { failed=$((failed + 1)) && import -window root "$artifacts/failed-$name.png"; }
     [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
     [[ -n $on_wine ]] && wineserver -k 2>/dev/null # the program and any Notepad it opened
+    [[ $name != under_program_files ]] || { umount "$WINEPREFIX/drive_c/Program Files (x86)/Velnor" && rm -rf "$WINEPREFIX/drive_c/Program Files (x86)/Velnor"; }
     rm -rf "$work"
     app_pid= work=
 done

@@ -181,8 +181,8 @@ def judge(situation, mode, top, before, outcome, fault_kind, person=None):  # wh
             f.write(changed)
             f.truncate()
         allowed = [snapshot(top)[situation.lands][2]]
-    if run(situation, top, "recover")[0] != 0:
-        return "start-up failed"
+    if (started := run(situation, top, "recover"))[0] != 0:
+        return f"start-up failed: {started}"
     after, expected = snapshot(top), dict(before)
     if after.get(situation.lands, (0, 0, None))[2] not in allowed:
         return f"exit {code}, " + ("the person's change undone" if person else "lines torn or lost")
@@ -209,8 +209,8 @@ def attempt(situation, mode, fault, fault_kind, person=None):  # what is wrong; 
 
 
 def safe_save_during_append():
-    """Another program's new file moved over numir.txt while the writer waits at the flush after
-    its append: the lines are then in the file the name leads to, or the run said it failed."""
+    """A new file moved over numir.txt while the writer waits at the flush after its append: the
+    lines are then in the file the name leads to, or the run said it failed."""
     top = prepare(SITUATIONS[0])
     path = os.path.join(top, "numir.txt")
     try:

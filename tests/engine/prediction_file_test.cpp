@@ -1,7 +1,9 @@
-// Which states of the file a put-back may undo, and (on Windows) what a person set on the file
-// kept by a replace. Faults, start-up after them and copies at once are file_fault_sweep.py's.
+// Which states of the file a put-back may undo, where a file is as the printing program sees
+// it, and (on Windows) what a person set on the file kept by a replace. Faults, start-up after them
+// and copies at once are file_fault_sweep.py's.
 #include "file/durable_write.h"
 #include "file/prediction_file.h"
+#include "file/seen_folder.h"
 #include "file/undo_record.h"
 #include "test_support.h"
 
@@ -53,6 +55,48 @@ TEST(UndoRecordTest, PutsBackOnlyWhatTheWriteCanLeave) {
         EXPECT_EQ(decodeUndoRecord(changed), std::nullopt) << "byte " << at << " changed";
         EXPECT_EQ(decodeUndoRecord(bytes.substr(0, at)), std::nullopt) << "cut at " << at;
     }
+}
+
+// Where a file of a folder is, as the printing program sees it: in the folder's store under a
+// virtualized folder (Program Files and the like) when the store has a copy, stale or not;
+// otherwise the folder's own. A write the folder refuses goes to a store copy of its own file.
+TEST(SeenFolderTest, AFileIsWhereThePrintingProgramSeesIt) {
+    const std::vector<fs::path> virtualized{"/Program Files", "/Program Files (x86)/", "/Windows"};
+    const std::tuple<const char*, fs::path, std::optional<fs::path>> rules[] = {
+        {"under Program Files (x86)", "/Program Files (x86)/Velnor",
+         "/Local/VirtualStore/Program Files (x86)/Velnor"},
+        {"letter case aside", "/program files/velnor", "/Local/VirtualStore/program files/velnor"},
+        {"a name that only begins like one", "/Program Files Extra/Velnor", std::nullopt},
+        {"elsewhere", "/Users/u/Velnor", std::nullopt},
+    };
+    for (const auto& [name, folder, store] : rules)
+        EXPECT_EQ(seenFolderOf(folder, virtualized, "/Local").store, store) << name;
+    testing::TempFolder top;
+    const SeenFolder seen{top / "own", top / "store"}, plain{top / "own", std::nullopt};
+    const std::tuple<const char*, const char*, const char*, const SeenFolder&, bool> places[] = {
+        {"the folder's own only", "own", nullptr, seen, false},
+        {"the store's copy only", nullptr, "stored", seen, true},
+        {"a stale store copy beside a newer own file", "newer", "stale", seen, true},
+        {"neither", nullptr, nullptr, seen, false},
+        {"a folder that is not virtualized", "own", "stored", plain, false},
+    };
+    for (const auto& [name, own, stored, folder, inStore] : places) {
+        fs::remove_all(top.path), fs::create_directories(top / "own"),
+            fs::create_directories(top / "store");
+        for (auto [bytes, where] : {std::pair{own, "own"}, {stored, "store"}})
+            if (bytes)
+                writeWholeFile(top / where / "numir.txt", bytes);
+        EXPECT_EQ(folder.seen("numir.txt"), top / (inStore ? "store" : "own") / "numir.txt")
+            << name;
+    }
+    fs::remove_all(top / "store");
+    const FileError refused{"numir.txt", FileProblem::NoPermission},
+        readOnly{"numir.txt", FileProblem::ReadOnly};
+    EXPECT_EQ(seen.storeInstead("numir.txt", readOnly), std::nullopt);
+    EXPECT_EQ(plain.storeInstead("numir.txt", refused), std::nullopt);
+    EXPECT_EQ(seen.storeInstead("numir.txt", refused), top / "store" / "numir.txt");
+    EXPECT_EQ(readWholeFile(top / "store" / "numir.txt"), "own");
+    EXPECT_EQ(seen.storeInstead("numir.txt", refused), std::nullopt); // the copy is seen now
 }
 
 #ifdef _WIN32

@@ -75,7 +75,7 @@ class Form1Test : public ::testing::Test {
     testing::TempFolder folder;
     FakeView view;
     ObservedRandom random;
-    Form1 form{view, random, folder / ""};
+    Form1 form{view, random, SeenFolder{folder.path, std::nullopt}};
 };
 
 TEST_F(Form1Test, CompanionNoticeUnlessTheFirstLineIsTheMarker) {
@@ -144,7 +144,8 @@ TEST_F(Form1Test, ARunDisablesTheButtonsAndViewOpensTheFile) {
     form.viewInNotepad();
     view.viewerStarts = false;
     form.viewInNotepad();
-    EXPECT_EQ(view.viewed, (std::vector<std::string>{"numir.txt", "numir.txt"}));
+    const std::string file = (folder / "numir.txt").string(); // by its full name
+    EXPECT_EQ(view.viewed, (std::vector<std::string>{file, file}));
     EXPECT_EQ(view.boxes, (Boxes{{"起動エラー", "メモ帳を起動できませんでした"}}));
 }
 

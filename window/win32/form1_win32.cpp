@@ -237,7 +237,8 @@ void Form1Win32::showStop(std::string_view title, std::string_view prompt) {
 }
 
 bool Form1Win32::startViewer(std::string_view fileName) {
-    std::wstring commandLine = L"notepad.exe " + widen(fileName);
+    // Quoted, for Program Files has a space in its name.
+    std::wstring commandLine = L"notepad.exe \"" + widen(fileName) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
