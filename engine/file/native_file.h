@@ -135,6 +135,9 @@ Result<File> openOwn(const fs::path& path);
 // Takes the name away at once while the file stays open.
 Code removeOpen(Temporary& temporary);
 Code discard(Temporary& temporary);
+// What a person set on one file given to another: its permissions and, where this user may
+// set it, its owner; on Windows its attributes too.
+Code takeSettingsOf(const File& old, const File& made);
 // Removes a file of the program's that no run has open; a missing one is no error.
 Code removeIfFree(const fs::path& path);
 Code syncFolder(const fs::path& folder);

@@ -13,36 +13,6 @@
 
 namespace numir {
 
-FileProblem problemFromSystemCode(int code) {
-    switch (code) {
-    case EACCES:
-    case EPERM:
-        return FileProblem::NoPermission;
-    case EROFS:
-        return FileProblem::ReadOnly;
-    case ENOSPC:
-    case EDQUOT:
-        return FileProblem::DiskFull;
-    case ETXTBSY:
-    case EBUSY:
-    case EWOULDBLOCK:
-        return FileProblem::InUse;
-    case ENOENT:
-    case ENOTDIR:
-        return FileProblem::FolderMissing;
-    case EISDIR:
-        return FileProblem::FolderInTheWay;
-    case ENOMEDIUM:
-    case ESTALE:
-    case ENOTCONN:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-        return FileProblem::NotReachable;
-    default:
-        return FileProblem::Other;
-    }
-}
-
 namespace native {
 namespace {
 
@@ -228,21 +198,23 @@ Result<Temporary> temporaryBeside(const fs::path& target, const File* like, std:
         File(retried([&] { return ::mkostemps(pattern.data(), suffix, O_CLOEXEC); })), pattern};
     if (!temporary.file)
         return errno;
-    if (!like)
-        return temporary;
-    struct stat status {};
-    Code code = codeOf(retried([&] { return ::fstat(fd(*like), &status); }));
-    if (code == 0 && ::fchown(fd(temporary.file), status.st_uid, status.st_gid) != 0) {
-        // Only root can keep another user's ownership; anyone else keeps their own file.
-    }
-    if (code == 0)
-        code =
-            codeOf(retried([&] { return ::fchmod(fd(temporary.file), status.st_mode & 07777); }));
-    if (code != 0) {
+    if (Code code = like ? takeSettingsOf(*like, temporary.file) : 0) {
         discard(temporary);
         return code;
     }
     return temporary;
+}
+
+// The mode, and the owner where this user may set it: only root can keep another user's
+// ownership; anyone else keeps their own file.
+Code takeSettingsOf(const File& old, const File& made) {
+    struct stat status {};
+    if (Code code = codeOf(retried([&] { return ::fstat(fd(old), &status); })))
+        return code;
+    if (::fchown(fd(made), status.st_uid, status.st_gid) != 0) {
+        // kept as this user's own
+    }
+    return codeOf(retried([&] { return ::fchmod(fd(made), status.st_mode & 07777); }));
 }
 
 Code moveOver(Temporary& temporary, const fs::path& destination) {
@@ -281,34 +253,6 @@ Code syncFolder(const fs::path& folder) {
     if (auto* code = std::get_if<Code>(&opened))
         return *code;
     return syncAll(fd(std::get<File>(opened)));
-}
-
-std::vector<fs::path> virtualizedFolders() {
-    return {};
-}
-
-fs::path localAppData() {
-    return {};
-}
-
-bool takesNoNewFile(Code code) {
-    return code == EACCES || code == EPERM || code == EROFS;
-}
-
-bool noRoomLeft(Code code) {
-    return code == ENOSPC || code == EDQUOT;
-}
-
-bool isMissing(Code code) {
-    return code == ENOENT;
-}
-
-bool heldElsewhere(Code) {
-    return false; // Linux replaces a file however many programs hold it open
-}
-
-Code busy() {
-    return EBUSY;
 }
 
 } // namespace native

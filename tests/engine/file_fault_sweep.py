@@ -116,8 +116,8 @@ def windows_ask(line, local=threading.local()):  # this thread's writer, started
         local.server.kill()
         raise subprocess.TimeoutExpired(WRITER, 20)
     said = [local.server.stdout.readline().split()]
-    if not said[0]:  # ended: gone before the next case
-        local.server.wait()
+    if not said[0]:  # ended: gone, and its files closed (a moment later), before the next case
+        local.server.wait(), time.sleep(0.25)
     return said + [local.server.stdout.readline().split()] if "trace" in line else said
 
 
