@@ -117,7 +117,7 @@ def windows_ask(line, local=threading.local()):  # this thread's writer, started
         raise subprocess.TimeoutExpired(WRITER, 20)
     said = [local.server.stdout.readline().split()]
     if not said[0]:  # ended: gone, and its files closed (a moment later), before the next case
-        local.server.wait(), time.sleep(0.25)
+        local.server.wait(), time.sleep(0.1)
     return said + [local.server.stdout.readline().split()] if "trace" in line else said
 
 
