@@ -2,7 +2,7 @@
 // lock, read, write at an offset, set the length, flush, tell one file from another, and make
 // a temporary file beside another and move it over a name. Linux and Windows each implement
 // them (native_file_posix.cpp, native_file_win32.cpp) and nothing more; which calls make a
-// safe write, and in what order, is recorded_write.cpp's, the same on both systems.
+// safe write, and in what order, is durable_write.cpp's, the same on both systems.
 #pragma once
 
 #include "file_error.h"

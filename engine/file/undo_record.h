@@ -3,7 +3,7 @@
 // those bytes are on the disk. Held against what the file holds now, it tells whether the
 // file is in a state that only this write can leave, so that a put-back undoes the program's
 // own bytes and never a change someone else made. Keeping the record beside the file is
-// recorded_write.cpp's.
+// durable_write.cpp's.
 #pragma once
 
 #include "native_file.h"
