@@ -1,8 +1,8 @@
 // The few calls of the system's own file interface that a safe write is made of: open and
 // lock, read, write at an offset, set the length, flush, tell one file from another, and make
 // a temporary file beside another and move it over a name. Linux and Windows each implement
-// them (native_file_posix.cpp, native_file_win32.cpp) and nothing more; which calls make a
-// safe write, and in what order, is durable_write.cpp's, the same on both systems.
+// them (native_file_*.cpp, with what the system's codes mean in native_system_*.cpp) and
+// nothing more; which calls make a safe write, and in what order, is durable_write.cpp's.
 #pragma once
 
 #include "file_error.h"
